@@ -1,0 +1,29 @@
+// Floating-point faults (invalid operation, division by zero, overflow) observed through
+// the sticky exception flags of the calling thread. Underflow and inexact are not faults.
+#pragma once
+
+#include <cfenv>
+#include <string>
+
+enum class FpFault { None, InvalidOperation, DivisionByZero, Overflow };
+
+inline constexpr int kFaultFlags = FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW;
+
+inline void ClearFpFlags() { std::feclearexcept(FE_ALL_EXCEPT); }
+
+/// The fault that the flags raised since the last clear report; division by zero first,
+/// since it is the cause whenever it comes with an invalid operation.
+inline FpFault FaultFromFlags(int flags) {
+    if (flags & FE_DIVBYZERO) return FpFault::DivisionByZero;
+    if (flags & FE_INVALID) return FpFault::InvalidOperation;
+    if (flags & FE_OVERFLOW) return FpFault::Overflow;
+    return FpFault::None;
+}
+
+inline FpFault TestFpFault() { return FaultFromFlags(std::fetestexcept(kFaultFlags)); }
+
+/// The fault in Russian words ("деление на ноль").
+const char* FpFaultText(FpFault fault);
+
+/// The message for a tick halted by a fault at the given step.
+std::string TickFaultMessage(FpFault fault, long long step);

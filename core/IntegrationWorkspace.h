@@ -1,0 +1,29 @@
+// Structure-of-arrays copy of what the integration phase reads from the store, and room
+// for everything it writes. The phase computes into the workspace and the store is only
+// changed when the whole phase succeeded, so a fault leaves the store as it was.
+#pragma once
+
+#include <vector>
+
+#include "Store.h"
+
+/// The rotating-frame factor: twice the angular velocity per revolution frequency,
+/// with the digits 4 × 3.141592654 (not the full-precision 4π).
+inline constexpr double kFrameFactor = 12.566370616;
+
+struct IntegrationWorkspace {
+    int n = 0;
+    double G = 0, dT = 0;
+    double w = 0;  ///< rotating-frame factor times No
+
+    // Inputs: committed positions, masses and the velocities before this step.
+    std::vector<double> x, y, z, mass, vx, vy, vz;
+    // Outputs per body: acceleration, new velocity, next position, and the two energy
+    // amounts (pair amounts of the row summed in j order; kinetic amount).
+    std::vector<double> ax, ay, az, nvx, nvy, nvz, nx, ny, nz, pairEnergy, kinetic;
+
+    /// Copies the store's bodies and step parameters in; reuses the arrays' capacity.
+    void Load(const Store& store);
+    /// Writes accelerations, new velocities and next positions back to the store.
+    void Commit(Store& store) const;
+};

@@ -1,0 +1,14 @@
+// Plotting into the image.
+#include "Picture.h"
+
+#include <cmath>
+
+Picture::Picture() : image_(kWidth, kHeight, QImage::Format_RGB32) { image_.fill(Qt::black); }
+
+bool Picture::Plot(PicturePoint point, QRgb colour) {
+    // The pixel (k, l) covers [k, k+1) x [l, l+1); the comparisons also drop NaN.
+    if (!(point.X >= 0 && point.X < kWidth && point.Y >= 0 && point.Y < kHeight)) return false;
+    const int k = static_cast<int>(point.X), l = static_cast<int>(point.Y);
+    reinterpret_cast<QRgb*>(image_.scanLine(l))[k] = colour;
+    return true;
+}

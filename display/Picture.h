@@ -1,0 +1,23 @@
+// The drawing surface's persistent image: 505 x 457 pixels, black at start; the passes
+// plot single white or black pixels, and points outside the image are dropped.
+#pragma once
+
+#include <QImage>
+
+#include "Projection.h"
+
+class Picture {
+public:
+    static constexpr int kWidth = 505;
+    static constexpr int kHeight = 457;
+
+    Picture();
+
+    /// Paints the pixel that holds (X, Y); false when the point lies outside the image.
+    bool Plot(PicturePoint point, QRgb colour);
+
+    const QImage& Image() const { return image_; }
+
+private:
+    QImage image_;
+};

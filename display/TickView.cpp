@@ -1,0 +1,21 @@
+// Both passes are one operation with a colour; the load point reads a snapshot.
+#include "TickView.h"
+
+#include "Snapshot.h"
+
+void TickView::PlotAll(const Store& store, QRgb colour) {
+    for (const Body& body : store.Bodies)
+        if (const auto point = Project(body, store.DrawnPlane, store.Size1))
+            picture_.Plot(*point, colour);
+}
+
+void TickView::ErasePass(const Store& store) { PlotAll(store, qRgb(0, 0, 0)); }
+
+void TickView::DrawPass(const Store& store) { PlotAll(store, qRgb(255, 255, 255)); }
+
+void TickView::LoadSnapshot(Store& store, const std::string& path) { ReadSnapshot(path, store); }
+
+void TickView::ShowTexts(const Store& store, double Energy) {
+    energy_ = Energy;
+    texts_ = MakeTickTexts(store.StepCount, Energy, store.dT);
+}

@@ -1,0 +1,30 @@
+// The tick's hooks on a picture: the erase and draw passes, the snapshot load point and
+// the texts. The runner uses it as it is; the main window also shows the texts.
+#pragma once
+
+#include "NumberText.h"
+#include "Picture.h"
+#include "Tick.h"
+
+class TickView : public TickHooks {
+public:
+    explicit TickView(Picture& picture) : picture_(picture) {}
+
+    void ErasePass(const Store& store) override;
+    void DrawPass(const Store& store) override;
+    void LoadSnapshot(Store& store, const std::string& path) override;
+    void ShowTexts(const Store& store, double Energy) override;
+
+    /// The texts of the last tick that reached its end (design captions before).
+    const TickTexts& texts() const { return texts_; }
+    /// The energy of the last tick that reached its end.
+    double energy() const { return energy_; }
+
+protected:
+    Picture& picture_;
+    TickTexts texts_{kDrawCaption, kEnergyLabelDesign, kTimeStepLabelDesign};
+    double energy_ = 0;
+
+private:
+    void PlotAll(const Store& store, QRgb colour);
+};

@@ -1,0 +1,133 @@
+// The stages of the cloud builder. The constants keep exactly the digits the computation
+// has always used (not the full-precision 2π and π), so that clouds stay bit-identical.
+#include "Cloud.h"
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+constexpr double kFullTurn = 6.283185308;
+constexpr double kHalfTurn = 3.141592654;
+constexpr double kMassFloor = 1e10;
+
+// arctan(a / b) with IEEE semantics but without raising a flag: a non-zero over zero is
+// an infinite quotient (a quarter turn); zero over zero means there is nothing to turn.
+bool TurnAngle(double a, double b, double& angle) {
+    if (b != 0) {
+        angle = std::atan(a / b);
+        return true;
+    }
+    if (a == 0) return false;
+    const double quotient =
+        std::copysign(std::numeric_limits<double>::infinity(), a) * std::copysign(1.0, b);
+    angle = std::atan(quotient);
+    return true;
+}
+
+}  // namespace
+
+CloudError::CloudError(FpFault fault)
+    : UserError(std::string("Облако звезд не построено при этих стартовых параметрах: ") +
+                FpFaultText(fault) +
+                "."),
+      fault_(fault) {}
+
+void PlaceStars(Store& store, NextRandom& random) {
+    const double h = store.Size1 / 2;
+    const double third = 1.0 / 3.0;
+    for (Body& b : store.Bodies) {
+        const double u1 = random();
+        const double R = std::pow(u1, third) * (store.Size2 / 2);
+        const double u2 = random();
+        const double P = 2 * store.IM * u2;
+        double Phi = random() * kFullTurn;
+        double Theta = (1 - 2 * static_cast<double>(random())) * (kHalfTurn / 2);
+        b.x = std::cos(Theta) * R * std::cos(Phi) + h;
+        b.y = std::cos(Theta) * R * std::sin(Phi) + h;
+        b.z = std::sin(Theta) * R + h;
+        b.mass = 2 * store.M * static_cast<double>(random()) + kMassFloor;
+        Phi = random() * kFullTurn;
+        Theta = random() * kFullTurn;  // a full turn here, unlike the latitude above
+        b.vx = std::cos(Theta) * P * std::cos(Phi) / b.mass;
+        b.vy = std::cos(Theta) * P * std::sin(Phi) / b.mass;
+        b.vz = std::sin(Theta) * P / b.mass;
+    }
+}
+
+void RemoveDrift(Store& store) {
+    store.TotalMass = 0;
+    double Px = 0, Py = 0, Pz = 0;
+    for (const Body& b : store.Bodies) {
+        Px += b.mass * b.vx;
+        Py += b.mass * b.vy;
+        Pz += b.mass * b.vz;
+        store.TotalMass += b.mass;
+    }
+    const double driftX = Px / store.TotalMass;
+    const double driftY = Py / store.TotalMass;
+    const double driftZ = Pz / store.TotalMass;
+    for (Body& b : store.Bodies) {
+        b.vx -= driftX;
+        b.vy -= driftY;
+        b.vz -= driftZ;
+    }
+}
+
+void CentreOfMass(const Store& store, double& Xc, double& Yc, double& Zc) {
+    Xc = Yc = Zc = 0;
+    for (const Body& b : store.Bodies) {
+        Xc += b.mass * b.x;
+        Yc += b.mass * b.y;
+        Zc += b.mass * b.z;
+    }
+    Xc /= store.TotalMass;
+    Yc /= store.TotalMass;
+    Zc /= store.TotalMass;
+}
+
+void AlignSpin(Store& store) {
+    double S1 = 0, S2 = 0, S3 = 0;
+    for (const Body& b : store.Bodies) {
+        const double dx = b.x - store.Xc, dy = b.y - store.Yc, dz = b.z - store.Zc;
+        S1 += dz * b.vy - dy * b.vz;
+        S2 += dx * b.vz - dz * b.vx;
+        S3 += dy * b.vx - dx * b.vy;
+    }
+    double A;
+    if (TurnAngle(S1, S2, A)) {  // about the axis through the centre parallel to z
+        const double c = std::cos(A), s = std::sin(A);
+        for (Body& b : store.Bodies) {
+            const double dx = b.x - store.Xc, dy = b.y - store.Yc;
+            const double vx = b.vx, vy = b.vy;
+            b.x = store.Xc + dx * c - dy * s;
+            b.y = store.Yc + dx * s + dy * c;
+            b.vx = vx * c - vy * s;
+            b.vy = vx * s + vy * c;
+        }
+    }
+    double B;
+    if (TurnAngle(S2, S3, B)) {  // about the axis parallel to x, from the sums before turn A
+        const double c = std::cos(B), s = std::sin(B);
+        for (Body& b : store.Bodies) {
+            const double dy = b.y - store.Yc, dz = b.z - store.Zc;
+            const double vy = b.vy, vz = b.vz;
+            b.y = store.Yc + dy * c - dz * s;
+            b.z = store.Zc + dy * s + dz * c;
+            b.vy = vy * c - vz * s;
+            b.vz = vy * s + vz * c;
+        }
+    }
+}
+
+void BuildCloud(Store& store) {
+    ClearFpFlags();
+    NextRandom random;  // the same start state for every run
+    PlaceStars(store, random);
+    RemoveDrift(store);
+    CentreOfMass(store, store.Xc, store.Yc, store.Zc);
+    AlignSpin(store);
+    for (std::size_t i = 0; i < store.Bodies.size(); ++i)
+        store.NextPos[i] = Point3{store.Bodies[i].x, store.Bodies[i].y, store.Bodies[i].z};
+    if (const FpFault fault = TestFpFault(); fault != FpFault::None) throw CloudError(fault);
+}

@@ -1,0 +1,42 @@
+// The initial star cloud: random placement in a ball, masses and momenta, drift removal,
+// centre of mass, spin alignment, and the seeded next positions. Reproducible: the same
+// parameters give the same cloud in every program run.
+#pragma once
+
+#include <random>
+
+#include "FpFault.h"
+#include "Store.h"
+#include "UserError.h"
+
+/// The cloud could not be built from these parameters (a floating-point fault).
+class CloudError : public UserError {
+public:
+    explicit CloudError(FpFault fault);
+    FpFault fault() const { return fault_; }
+
+private:
+    FpFault fault_;
+};
+
+/// Uniform single-precision values in [0, 1) from a fixed start state.
+class NextRandom {
+public:
+    float operator()() {
+        // 24 random bits scaled by 2^-24: exactly representable and always below 1.
+        return static_cast<float>(generator_() >> 8) * 0x1p-24f;
+    }
+
+private:
+    std::mt19937 generator_{5489u};
+};
+
+/// Fills Bodies and NextPos from N, Size1, Size2, M and IM of freshly zeroed tables, and
+/// sets TotalMass, Xc, Yc, Zc. Throws CloudError; the tables are then unusable.
+void BuildCloud(Store& store);
+
+// The stages, in the order BuildCloud runs them.
+void PlaceStars(Store& store, NextRandom& random);
+void RemoveDrift(Store& store);
+void CentreOfMass(const Store& store, double& Xc, double& Yc, double& Zc);
+void AlignSpin(Store& store);

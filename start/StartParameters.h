@@ -1,0 +1,31 @@
+// Converting and checking the start texts, and the start of a run from them.
+#pragma once
+
+#include "StartTexts.h"
+#include "Store.h"
+#include "UserError.h"
+
+/// A start parameter that cannot start a run; the message names the box.
+class StartParameterError : public UserError {
+public:
+    StartParameterError(StartBox box, const std::string& message)
+        : UserError(message), box_(box) {}
+    StartBox box() const { return box_; }
+
+private:
+    StartBox box_;
+};
+
+struct StartParameters {
+    int N = 0;
+    double Size1 = 0, Size2 = 0, M = 0, IM = 0, G = 0, dT = 0, No = 0;
+};
+
+/// The numbers of the eight texts: N rounded half to even, every number finite, N in
+/// 1..32766 and Size1 not 0. Throws StartParameterError for the first box that fails.
+StartParameters ConvertStartTexts(const StartTexts& texts);
+
+/// The start of a run as "OK" does it, without the windows and the settings file:
+/// re-creates the tables, sets the parameters, builds the cloud, sets both planes to "xy".
+/// Throws StartParameterError (the store is then untouched) or CloudError.
+void StartRun(Store& store, const StartTexts& texts);

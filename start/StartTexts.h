@@ -1,0 +1,31 @@
+// The eight texts of the start form, as typed, with their design defaults.
+#pragma once
+
+#include <array>
+#include <string>
+
+/// The eight boxes in the order of the form's rows.
+enum class StartBox { N, Size1, Size2, M, IM, dT, G, No };
+inline constexpr int kStartBoxCount = 8;
+
+struct StartTexts {
+    std::string TextN = "100";
+    std::string TextSize1 = "1e+19";
+    std::string TextSize2 = "0.5e+18";
+    std::string TextM = "2e+30";
+    std::string TextIM = "4.61e+32";
+    std::string TextdT = " 315360000";
+    std::string TextG = "6.67e-11";
+    std::string TextNo = "Text1";
+
+    std::string& text(StartBox box);
+    const std::string& text(StartBox box) const;
+};
+
+/// The label of a box without its colon or blanks ("Количество звезд"), for messages.
+std::string BoxName(StartBox box);
+
+/// The boxes in the line order of the settings file.
+inline constexpr std::array<StartBox, kStartBoxCount> kSettingsLineOrder = {
+    StartBox::dT, StartBox::G,     StartBox::IM,    StartBox::M,
+    StartBox::N,  StartBox::Size1, StartBox::Size2, StartBox::No};
