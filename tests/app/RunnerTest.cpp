@@ -1,0 +1,145 @@
+// The runner as a user runs it: exit statuses, printed texts and the files it writes.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "Snapshot.h"
+#include "TempFolder.h"
+
+namespace {
+
+struct RunResult {
+    int status = -1;
+    std::string out, err;
+};
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Runs kvorax-run in the folder with the arguments (already quoted for the shell).
+RunResult RunRunner(const TempFolder& folder, const std::string& arguments) {
+    const std::string command =
+        "cd '" + folder.path() + "' && '" KVORAX_RUN_PATH "' " + arguments + " >out.txt 2>err.txt";
+    const int raw = std::system(command.c_str());
+    RunResult r;
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+    r.out = ReadAll(folder.path("out.txt"));
+    r.err = ReadAll(folder.path("err.txt"));
+    std::filesystem::remove(folder.path("out.txt"));
+    std::filesystem::remove(folder.path("err.txt"));
+    return r;
+}
+
+void WriteSnapshotOf(const std::string& path, const std::vector<Body>& bodies) {
+    Store s;
+    s.RecreateTables(static_cast<int>(bodies.size()));
+    s.Bodies = bodies;
+    WriteSnapshot(path, s);
+}
+
+Body At(double x, double mass) {
+    Body b;
+    b.x = x, b.mass = mass;
+    return b;
+}
+
+// Settings with G = 1, dT = 1, no rotation.
+void WriteUnitSettings(const std::string& path) {
+    std::ofstream(path, std::ios::binary)
+        << "\"1\"\r\n\"1\"\r\n\"0\"\r\n\"1\"\r\n\"2\"\r\n\"600\"\r\n\"1\"\r\n\"0\"\r\n";
+}
+
+}  // namespace
+
+TEST(Runner, DefaultRunPrintsTheTextsAndWritesNoSettings) {
+    TempFolder f;
+    const RunResult r = RunRunner(f, "--steps 3 --save a.kvx --photo a.wmf --log a.csv");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.substr(0, r.out.find('\n')), "Кворакс  3 шаг");
+    EXPECT_NE(r.out.find("\nЭнергия системы: "), std::string::npos);
+    EXPECT_NE(r.out.find("\n 315360000\n"), std::string::npos);
+    EXPECT_EQ(ReadAll(f.path("a.kvx")).size(), SnapshotSize(100));
+    EXPECT_EQ(ReadAll(f.path("a.wmf")).substr(0, 2), "BM");
+    const std::string log = ReadAll(f.path("a.csv"));
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 3);
+    EXPECT_EQ(log.substr(0, 2), "1,");
+    EXPECT_NE(log.find(",315360000\n3,"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(f.path("Kvorax.ini")));
+}
+
+TEST(Runner, OpenedSnapshotRunsWithTheSettingsParameters) {
+    TempFolder f;
+    WriteUnitSettings(f.path("unit.ini"));
+    WriteSnapshotOf(f.path("two.kvx"), {At(0, 1), At(2, 1)});
+    const RunResult r =
+        RunRunner(f, "--settings unit.ini --open two.kvx --plane xz --save out.kvx");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "Кворакс  1 шаг\nЭнергия системы: 0.5625\n 1\n");
+    Store out;
+    ReadSnapshot(f.path("out.kvx"), out);
+    ASSERT_EQ(out.N(), 2);
+    EXPECT_EQ(out.Bodies[0].x, 0.0);  // the drawn positions, the advanced velocities
+    EXPECT_EQ(out.Bodies[0].vx, 0.25);
+    EXPECT_EQ(out.Bodies[1].vx, -0.25);
+}
+
+TEST(Runner, BadArgumentsAndStartParametersExitWithTwo) {
+    TempFolder f;
+    std::ofstream(f.path("zero.ini"), std::ios::binary)
+        << "\"1\"\r\n\"1\"\r\n\"1\"\r\n\"1\"\r\n\"0\"\r\n";
+    for (const char* arguments :
+         {"--steps -1", "--steps x", "--plane XY", "--bogus", "extra", "--settings zero.ini"}) {
+        const RunResult r = RunRunner(f, arguments);
+        EXPECT_EQ(r.status, 2) << arguments;
+        EXPECT_FALSE(r.err.empty()) << arguments;
+    }
+    EXPECT_NE(RunRunner(f, "--settings zero.ini").err.find("Количество звезд"), std::string::npos);
+    EXPECT_EQ(RunRunner(f, "--help").status, 0);
+    const RunResult version = RunRunner(f, "--version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_NE(version.out.find("kvorax-run"), std::string::npos);
+}
+
+TEST(Runner, FaultStopsWithThreeAndKeepsTheLastConsistentState) {
+    TempFolder f;
+    WriteUnitSettings(f.path("Kvorax.ini"));
+    WriteSnapshotOf(f.path("same.kvx"), {At(1, 1), At(1, 1), At(5, 1)});
+    const RunResult r = RunRunner(f, "--open same.kvx --steps 4 --save out.kvx --photo out.wmf");
+    EXPECT_EQ(r.status, 3);
+    EXPECT_NE(r.err.find("шаге 1"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("деление на ноль"), std::string::npos) << r.err;
+    Store out;
+    ReadSnapshot(f.path("out.kvx"), out);
+    EXPECT_EQ(out.N(), 3);
+    EXPECT_EQ(out.Bodies[2].x, 5.0);
+    EXPECT_EQ(out.Bodies[2].vx, 0.0);  // velocities as before the failing step
+    EXPECT_EQ(ReadAll(f.path("out.wmf")).substr(0, 2), "BM");
+}
+
+TEST(Runner, FileFailuresExitWithFourAndWriteWhatTheyCan) {
+    TempFolder f;
+    std::ofstream(f.path("short.kvx")) << "x";
+    const struct {
+        const char* arguments;
+        const char* named;
+    } cases[] = {
+        {"--open missing.kvx", "missing.kvx"},
+        {"--open short.kvx", "short.kvx"},
+        {"--open .", "«.»"},
+        {"--settings none.ini", "none.ini"},
+        {"--log /dev/full --steps 2", "/dev/full"},
+        {"--save nofolder/a.kvx --photo b.wmf", "nofolder/a.kvx"},
+    };
+    for (const auto& c : cases) {
+        const RunResult r = RunRunner(f, c.arguments);
+        EXPECT_EQ(r.status, 4) << c.arguments;
+        EXPECT_NE(r.err.find(c.named), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(ReadAll(f.path("b.wmf")).substr(0, 2), "BM");  // the other write still happened
+    EXPECT_EQ(f.entries(), (std::vector<std::string>{"b.wmf", "short.kvx"}));  // no temporaries
+}

@@ -1,0 +1,105 @@
+// Projection, plotting and the two passes of the tick on a picture.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "Integrator.h"
+#include "Picture.h"
+#include "Projection.h"
+#include "Tick.h"
+#include "TickView.h"
+
+namespace {
+
+Body At(double x, double y, double z) {
+    Body b;
+    b.x = x, b.y = y, b.z = z, b.mass = 1;
+    return b;
+}
+
+int WhitePixels(const QImage& image) {
+    int count = 0;
+    for (int l = 0; l < image.height(); ++l)
+        for (int k = 0; k < image.width(); ++k)
+            count += image.pixel(k, l) == qRgb(255, 255, 255);
+    return count;
+}
+
+}  // namespace
+
+TEST(Projection, PlaneTable) {
+    const Body b = At(5e18, 2.5e18, 1e19);
+    const auto xy = Project(b, "xy", 1e19), xz = Project(b, "xz", 1e19),
+               yz = Project(b, "yz", 1e19);
+    ASSERT_TRUE(xy && xz && yz);
+    EXPECT_EQ(xy->X, 300.0f);
+    EXPECT_EQ(xy->Y, 150.0f);
+    EXPECT_EQ(xz->X, 300.0f);
+    EXPECT_EQ(xz->Y, 600.0f);
+    EXPECT_EQ(yz->X, 150.0f);
+    EXPECT_EQ(yz->Y, 600.0f);
+    for (const char* other : {"", "XY", "zx", "xy "})
+        EXPECT_FALSE(Project(b, other, 1e19));
+    EXPECT_EQ(Project(At(-1e18, 0, 0), "xy", 1e19)->X, -60.0f);
+}
+
+TEST(Picture, PlotsOnePixelAndDropsWhatLiesOutside) {
+    Picture picture;
+    EXPECT_EQ(picture.Image().size(), QSize(505, 457));
+    EXPECT_EQ(picture.Image().pixel(0, 0), qRgb(0, 0, 0));
+    EXPECT_TRUE(picture.Plot({300.7f, 150.2f}, qRgb(255, 255, 255)));
+    EXPECT_EQ(picture.Image().pixel(300, 150), qRgb(255, 255, 255));
+    EXPECT_EQ(WhitePixels(picture.Image()), 1);
+    for (PicturePoint outside : {PicturePoint{-0.5f, 3},
+                                 {505, 3},
+                                 {3, 457},
+                                 {3, -1},
+                                 {NAN, 3},
+                                 {INFINITY, 3},
+                                 {3, -INFINITY}})
+        EXPECT_FALSE(picture.Plot(outside, qRgb(255, 255, 255)));
+    EXPECT_TRUE(picture.Plot({504.9f, 456.9f}, qRgb(255, 255, 255)));
+    EXPECT_EQ(WhitePixels(picture.Image()), 2);
+}
+
+TEST(TickView, PlaneChangeLeavesNoPointOfTheOldPlane) {
+    Store s;
+    s.RecreateTables(3);
+    s.Bodies = {At(1, 2, 3), At(4, 5, 6), At(7, 8, 2)};
+    for (int i = 0; i < 3; ++i)
+        s.NextPos[i] = {s.Bodies[i].x, s.Bodies[i].y, s.Bodies[i].z};
+    s.Size1 = 20, s.G = 0, s.dT = 1;
+    s.Plane = s.DrawnPlane = "xy";
+    Picture picture;
+    TickView view(picture);
+    Integrator integrator;
+    RunTick(s, view, integrator);
+    EXPECT_EQ(WhitePixels(picture.Image()), 3);
+    EXPECT_EQ(picture.Image().pixel(30, 60), qRgb(255, 255, 255));
+    s.Plane = "yz";
+    RunTick(s, view, integrator);
+    EXPECT_EQ(WhitePixels(picture.Image()), 3);
+    EXPECT_EQ(picture.Image().pixel(30, 60), qRgb(0, 0, 0));
+    EXPECT_EQ(picture.Image().pixel(60, 90), qRgb(255, 255, 255));  // (y, z) of the first star
+    EXPECT_EQ(view.texts().caption, "Кворакс  2 шаг");
+}
+
+TEST(TickView, SharedPointIsNotLeftBlack) {
+    // Two stars on one pixel, one of them moving away: the erase of both comes first.
+    Store s;
+    s.RecreateTables(2);
+    s.Bodies = {At(1, 1, 0), At(1, 1, 5)};
+    s.Bodies[1].vx = 1;
+    for (int i = 0; i < 2; ++i)
+        s.NextPos[i] = {s.Bodies[i].x, s.Bodies[i].y, s.Bodies[i].z};
+    s.Size1 = 600, s.G = 0, s.dT = 3;
+    s.Plane = s.DrawnPlane = "xy";
+    Picture picture;
+    TickView view(picture);
+    Integrator integrator;
+    RunTick(s, view, integrator);
+    RunTick(s, view, integrator);
+    EXPECT_EQ(picture.Image().pixel(1, 1), qRgb(255, 255, 255));
+    EXPECT_EQ(picture.Image().pixel(4, 1), qRgb(255, 255, 255));
+    EXPECT_EQ(WhitePixels(picture.Image()), 2);
+}

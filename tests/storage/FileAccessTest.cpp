@@ -1,0 +1,103 @@
+// Atomic writes: a failed write leaves the previous file intact and no temporary behind.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "FileAccess.h"
+#include "FileError.h"
+#include "TempFolder.h"
+
+namespace {
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string WriteFailure(const std::string& path, const std::string& content) {
+    try {
+        WriteFileAtomically(path, content.data(), content.size());
+    } catch (const FileError& e) {
+        return e.what();
+    }
+    return "";
+}
+
+}  // namespace
+
+TEST(FileAccess, WritesReplaceAndKeepPermissions) {
+    TempFolder folder;
+    const std::string path = folder.path("a.txt");
+    std::ofstream(path) << "old";
+    ::chmod(path.c_str(), 0600);
+    WriteFileAtomically(path, "new", 3);
+    EXPECT_EQ(ReadAll(path), "new");
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(folder.entries(), std::vector<std::string>{"a.txt"});
+}
+
+TEST(FileAccess, FailuresNameTheFileAndTheReason) {
+    TempFolder folder;
+    std::ofstream(folder.path("plain")) << "x";
+    std::filesystem::create_directory(folder.path("dir"));
+    struct Case {
+        std::string path, reason;
+    };
+    const Case cases[] = {
+        {folder.path("missing/a.kvx"), "не существует"},
+        {folder.path("plain/a.kvx"), "не является папкой"},
+        {folder.path("dir"), "это папка"},
+        {"/dev/full", "нет места"},
+        {"", "пусто"},
+    };
+    for (const Case& c : cases) {
+        const std::string message = WriteFailure(c.path, std::string(100000, 'x'));
+        EXPECT_NE(message.find("«" + c.path + "»"), std::string::npos) << message;
+        EXPECT_NE(message.find(c.reason), std::string::npos) << message;
+    }
+    EXPECT_EQ(ReadAll(folder.path("plain")), "x");
+    EXPECT_EQ(folder.entries(), (std::vector<std::string>{"dir", "plain"}));
+}
+
+TEST(FileAccess, InjectedFullDiskKeepsThePreviousFile) {
+    TempFolder folder;
+    const std::string path = folder.path("a.kvx");
+    std::ofstream(path) << "previous";
+    SetWriteLimitForTesting([](const std::string&) { return 5; });
+    {
+        AtomicFileWriter writer(path);
+        writer.Write("1234");
+        EXPECT_THROW(writer.Write("56"), FileError);
+        EXPECT_THROW(writer.Commit(), FileError);  // a failed writer stays failed
+    }
+    SetWriteLimitForTesting(nullptr);
+    EXPECT_EQ(ReadAll(path), "previous");
+    EXPECT_EQ(folder.entries(), std::vector<std::string>{"a.kvx"});
+}
+
+TEST(FileAccess, UncommittedWriterLeavesNothing) {
+    TempFolder folder;
+    {
+        AtomicFileWriter writer(folder.path("a.csv"));
+        writer.Write("half");
+    }
+    EXPECT_TRUE(folder.entries().empty());
+}
+
+TEST(FileAccess, ReadingIsBoundedAndNamesFailures) {
+    TempFolder folder;
+    std::ofstream(folder.path("a")) << "abcdef";
+    EXPECT_EQ(ReadFilePrefix(folder.path("a"), 3), (Bytes{'a', 'b', 'c'}));
+    EXPECT_EQ(ReadFilePrefix(folder.path("a"), 100).size(), 6u);
+    try {
+        ReadFilePrefix(folder.path("none"), 10);
+        ADD_FAILURE();
+    } catch (const FileError& e) {
+        EXPECT_EQ(e.path(), folder.path("none"));
+        EXPECT_NE(e.reason().find("не существует"), std::string::npos);
+    }
+}
