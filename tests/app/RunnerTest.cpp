@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -142,4 +143,54 @@ TEST(Runner, FileFailuresExitWithFourAndWriteWhatTheyCan) {
     }
     EXPECT_EQ(ReadAll(f.path("b.wmf")).substr(0, 2), "BM");  // the other write still happened
     EXPECT_EQ(f.entries(), (std::vector<std::string>{"b.wmf", "short.kvx"}));  // no temporaries
+}
+
+TEST(Runner, MalformedSnapshotsAreRefusedWithTheirReason) {
+    TempFolder f;
+    const Bytes good = [] {
+        Store s;
+        s.RecreateTables(2);
+        return EncodeSnapshot(s);
+    }();
+    auto withCount = [](int n, std::size_t size) {
+        Bytes b(size, 0);
+        b[0] = static_cast<std::uint8_t>(n & 0xFF);
+        b[1] = static_cast<std::uint8_t>((n >> 8) & 0xFF);
+        return b;
+    };
+    auto withValue = [&](double v) {
+        Bytes b = good;
+        std::memcpy(b.data() + 2 + 8, &v, 8);
+        return b;
+    };
+    const struct {
+        const char* name;
+        Bytes bytes;
+        const char* reason;
+    } cases[] = {
+        {"empty", {}, "короче двух байт"},
+        {"one byte", {0x01}, "короче двух байт"},
+        {"count 0", withCount(0, 100), "число звезд 0"},
+        {"count -1", withCount(-1, 100), "число звезд -1"},
+        {"count 32767", withCount(32767, SnapshotSize(32767)), "число звезд 32767"},
+        {"count larger than the data", withCount(3, SnapshotSize(3) - 1), "обрывается"},
+        {"NaN", withValue(std::nan("")), "конечным"},
+        {"infinity", withValue(HUGE_VAL), "конечным"},
+    };
+    for (const auto& c : cases) {
+        {
+            std::ofstream out(f.path("bad.kvx"), std::ios::binary);
+            out.write(reinterpret_cast<const char*>(c.bytes.data()),
+                      static_cast<long>(c.bytes.size()));
+        }
+        const RunResult r = RunRunner(f, "--open bad.kvx --save out.kvx");
+        EXPECT_EQ(r.status, 4) << c.name;
+        EXPECT_NE(r.err.find("«bad.kvx»"), std::string::npos) << c.name << ": " << r.err;
+        EXPECT_NE(r.err.find(c.reason), std::string::npos) << c.name << ": " << r.err;
+        EXPECT_FALSE(std::filesystem::exists(f.path("out.kvx"))) << c.name;
+    }
+    std::filesystem::create_directory(f.path("dir.kvx"));
+    const RunResult r = RunRunner(f, "--open dir.kvx");
+    EXPECT_EQ(r.status, 4);
+    EXPECT_NE(r.err.find("это папка"), std::string::npos) << r.err;
 }
