@@ -5,8 +5,8 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <chrono>
 #include <charconv>
+#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -31,7 +31,9 @@ struct RunnerOptions {
     long long steps = 1;
 };
 
-void PrintError(const std::string& message) { std::fprintf(stderr, "%s\n", message.c_str()); }
+void PrintError(const std::string& message) {
+    std::fprintf(stderr, "%s\n", message.c_str());
+}
 
 // Parses the arguments; exits with the status for bad arguments, --help and --version.
 RunnerOptions ParseArguments(const QCoreApplication& app) {
@@ -86,7 +88,8 @@ StartTexts LoadStartTexts(const RunnerOptions& options) {
     if (options.settings.empty()) {
         LoadSettings(texts);
     } else {
-        if (!IsRegularFile(options.settings)) ReadFilePrefix(options.settings, 0);  // names why
+        // An explicitly named file must be there; the reader says why it is not usable.
+        if (!IsRegularFile(options.settings)) ReadFilePrefix(options.settings, 0);
         LoadSettings(texts, options.settings);
     }
     return texts;
@@ -94,14 +97,14 @@ StartTexts LoadStartTexts(const RunnerOptions& options) {
 
 std::string Full(double value) {
     char buffer[64];
-    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value,
-                                   std::chars_format::general, 17).ptr;
+    const auto end =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 17).ptr;
     return std::string(buffer, end);
 }
 
 // A bar on standard error while a long run goes on, only when it is a terminal.
 class Progress {
-public:
+  public:
     explicit Progress(long long total) : total_(total), shown_(total >= 1000 && isatty(2)) {}
     void Update(long long done) {
         if (!shown_) return;
@@ -115,7 +118,7 @@ public:
         if (done == total_) std::fprintf(stderr, "\n");
     }
 
-private:
+  private:
     long long total_;
     bool shown_;
     std::chrono::steady_clock::time_point last_{};

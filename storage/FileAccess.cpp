@@ -42,7 +42,8 @@ std::string RandomSuffix() {
     static std::mt19937_64 generator{std::random_device{}()};
     static const char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
     std::string s;
-    for (int k = 0; k < 8; ++k) s += digits[generator() % 36];
+    for (int k = 0; k < 8; ++k)
+        s += digits[generator() % 36];
     return s;
 }
 
@@ -50,20 +51,32 @@ std::string RandomSuffix() {
 
 std::string ReasonForErrno(int error) {
     switch (error) {
-        case ENOENT: return "файл или папка не существует";
-        case ENOTDIR: return "часть пути не является папкой";
-        case EISDIR: return "это папка, а не файл";
+        case ENOENT:
+            return "файл или папка не существует";
+        case ENOTDIR:
+            return "часть пути не является папкой";
+        case EISDIR:
+            return "это папка, а не файл";
         case EACCES:
-        case EPERM: return "нет прав доступа";
-        case ENOSPC: return "нет места на диске";
-        case EDQUOT: return "превышена дисковая квота";
-        case EROFS: return "диск доступен только для чтения";
-        case ENAMETOOLONG: return "слишком длинное имя";
-        case EIO: return "ошибка ввода-вывода";
+        case EPERM:
+            return "нет прав доступа";
+        case ENOSPC:
+            return "нет места на диске";
+        case EDQUOT:
+            return "превышена дисковая квота";
+        case EROFS:
+            return "диск доступен только для чтения";
+        case ENAMETOOLONG:
+            return "слишком длинное имя";
+        case EIO:
+            return "ошибка ввода-вывода";
         case EMFILE:
-        case ENFILE: return "открыто слишком много файлов";
-        case EFBIG: return "файл слишком велик";
-        default: return std::string("системная ошибка ") + std::to_string(error);
+        case ENFILE:
+            return "открыто слишком много файлов";
+        case EFBIG:
+            return "файл слишком велик";
+        default:
+            return std::string("системная ошибка ") + std::to_string(error);
     }
 }
 
@@ -79,12 +92,14 @@ bool PathExists(const std::string& path) {
 
 Bytes ReadFilePrefix(const std::string& path, std::size_t maxBytes) {
     if (path.empty()) throw FileError(kReadAction, path, "имя файла пусто");
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that opening a pipe cannot hang; only regular files are read.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) throw FileError(kReadAction, path, ReasonForErrno(errno));
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
-        throw FileError(kReadAction, path, ReasonForErrno(EISDIR));
+        throw FileError(kReadAction, path,
+                        S_ISDIR(st.st_mode) ? ReasonForErrno(EISDIR) : "это не обычный файл");
     }
     Bytes bytes;
     std::uint8_t buffer[65536];
@@ -130,7 +145,9 @@ AtomicFileWriter::AtomicFileWriter(const std::string& path) : path_(path) {
     if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) ::fchmod(fd_, st.st_mode & 07777);
 }
 
-AtomicFileWriter::~AtomicFileWriter() { Discard(); }
+AtomicFileWriter::~AtomicFileWriter() {
+    Discard();
+}
 
 void AtomicFileWriter::Discard() {
     if (fd_ >= 0) ::close(fd_);

@@ -11,7 +11,8 @@
 
 using Bytes = std::vector<std::uint8_t>;
 
-/// Reads at most maxBytes from the start of the regular file at path.
+/// Reads at most maxBytes from the start of the regular file at path; anything else (a
+/// folder, a pipe, a device) is refused.
 /// Throws FileError (the action names reading) when it cannot.
 Bytes ReadFilePrefix(const std::string& path, std::size_t maxBytes);
 
@@ -24,7 +25,7 @@ bool PathExists(const std::string& path);
 /// Writes a file piece by piece; Commit() makes it appear under its name, and a writer
 /// destroyed without a successful Commit() removes its temporary file.
 class AtomicFileWriter {
-public:
+  public:
     /// Creates the temporary file. Throws FileError.
     explicit AtomicFileWriter(const std::string& path);
     ~AtomicFileWriter();
@@ -37,7 +38,7 @@ public:
     /// Flushes to the disk and renames over the target. Throws FileError.
     void Commit();
 
-private:
+  private:
     [[noreturn]] void Fail(int error);
     void Discard();
 

@@ -93,6 +93,9 @@ TEST(FileAccess, ReadingIsBoundedAndNamesFailures) {
     std::ofstream(folder.path("a")) << "abcdef";
     EXPECT_EQ(ReadFilePrefix(folder.path("a"), 3), (Bytes{'a', 'b', 'c'}));
     EXPECT_EQ(ReadFilePrefix(folder.path("a"), 100).size(), 6u);
+    ::mkfifo(folder.path("pipe").c_str(), 0644);  // would block an ordinary open
+    EXPECT_THROW(ReadFilePrefix(folder.path("pipe"), 10), FileError);
+    EXPECT_THROW(ReadFilePrefix("/dev/zero", 10), FileError);
     try {
         ReadFilePrefix(folder.path("none"), 10);
         ADD_FAILURE();
