@@ -1,0 +1,200 @@
+// The main window's controls, menus and handlers.
+#include "FormDraw.h"
+
+#include <cmath>
+
+#include "Controls.h"
+#include "DefaultName.h"
+#include "FileError.h"
+#include "Menus.h"
+#include "NumberText.h"
+#include "PictureExport.h"
+#include "Program.h"
+#include "Settings.h"
+#include "Snapshot.h"
+#include "TickView.h"
+
+// The tick's hooks on Picture1, with the texts going to the caption and the labels.
+class FormDrawView : public TickView {
+  public:
+    explicit FormDrawView(FormDraw& form) : TickView(form.Picture1->picture()), form_(form) {}
+
+    void LoadSnapshot(Store&, const std::string& path) override { form_.loadis(path); }
+    void ShowTexts(const Store& store, double Energy) override {
+        TickView::ShowTexts(store, Energy);
+        form_.ShowTexts(texts_.caption, texts_.energy, texts_.timeStep);
+    }
+
+  private:
+    FormDraw& form_;
+};
+
+FormDraw::FormDraw(Store& store, CommonDialog& dialog, std::function<StartTexts()> startBoxes)
+    : Form(11100, 6795),
+      Picture1(new PictureBox(Client(), {0, 0, 7575, 6855})),
+      Label1(NewLabel(Client(), {7680, 120, 3255, 495}, kEnergyLabelDesign)),
+      Command1(
+          NewPushButton(Client(), {7680, 960, 615, 615}, "TIME+", [this] { Command1_Click(); })),
+      Command2(
+          NewPushButton(Client(), {8640, 960, 615, 615}, "TIME-", [this] { Command2_Click(); })),
+      Label2(NewLabel(Client(), {7800, 2040, 2775, 255}, kTimeStepLabelDesign)),
+      Timer1([this] { Timer1_Timer(); }),
+      CommonDialog1(dialog),
+      store_(store),
+      startBoxes_(std::move(startBoxes)),
+      view_(std::make_unique<FormDrawView>(*this)),
+      planeChooser_([this] { return new FormOption(store_); }) {
+    SetCaption(kDrawCaption);
+    Client()->setAutoFillBackground(true);
+    QPalette palette = Client()->palette();
+    palette.setColor(QPalette::Window, QColor(192, 192, 192));
+    Client()->setPalette(palette);
+    setTabOrder(Picture1, Command1);
+    setTabOrder(Command1, Command2);
+    BuildMenus();
+}
+
+FormDraw::~FormDraw() = default;
+
+void FormDraw::BuildMenus() {
+    QMenu* FileMenu = AddMenu(MenuBar(), "&Файл");
+    AddMenuItem(FileMenu, "&Сохранить", QKeySequence("Ctrl+S"), [this] { Saving_Click(); });
+    // The caption begins with a Latin C.
+    AddMenuItem(FileMenu, "Cохранить &как", QKeySequence("Ctrl+A"), [this] { SaveAs_Click(); });
+    AddMenuItem(FileMenu, "&Открыть", QKeySequence("Ctrl+O"), [this] { load_Click(); });
+    AddMenuItem(FileMenu, "&Выйти", QKeySequence("Ctrl+X"), [this] { quit_Click(); });
+    QMenu* tools = AddMenu(MenuBar(), "&Контроль");
+    AddMenuItem(tools, "&Выбор плоскости", QKeySequence("Ctrl+C"),
+                [this] { Change_paralll_Click(); });
+    AddMenuItem(tools, "&Фото", QKeySequence("Ctrl+P"), [this] { Photo_Click(); });
+}
+
+void FormDraw::Form_Load() {
+    Timer1.SetInterval(1);
+}
+
+void FormDraw::Timer1_Timer() {
+    if (halted_ || ended_) return;
+    const TickOutcome outcome = RunTick(store_, *view_, integrator_);
+    Picture1->Refresh();
+    if (!outcome.loadError.empty()) Report(outcome.loadError);
+    if (outcome.fault != FpFault::None) Halt(TickFaultMessage(outcome.fault, outcome.step));
+}
+
+void FormDraw::ShowTexts(const std::string& caption, const std::string& energy,
+                         const std::string& timeStep) {
+    SetCaption(caption);
+    ::SetCaption(Label1, energy);
+    ::SetCaption(Label2, timeStep);
+}
+
+void FormDraw::Command1_Click() {
+    const double product = store_.dT * 1.5;
+    if (!std::isfinite(product)) {
+        Report("Шаг интегрирования не увеличен:" + NumberText(store_.dT) +
+               " × 1.5 выходит за пределы чисел двойной точности.");
+        return;
+    }
+    store_.dT = product;
+}
+
+void FormDraw::Command2_Click() {
+    store_.dT = store_.dT * 0.667;
+}
+
+void FormDraw::Saving_Click() {
+    Timer1.SetInterval(0);
+    const std::string name = store_.FileName.empty() ? DefaultName(".kvx") : store_.FileName;
+    try {
+        WriteSnapshot(name, store_);
+        store_.FileName.clear();
+    } catch (const FileError& failure) {
+        ShowMessage(this, failure.what());
+    }
+    ResumeTimer();
+}
+
+void FormDraw::SaveAs_Click() {
+    Timer1.SetInterval(0);
+    CommonDialog1.SetFilter(kSnapshotFilter);
+    CommonDialog1.ShowSave();
+    const std::string name = CommonDialog1.FileName();
+    try {
+        if (!name.empty()) WriteSnapshot(name, store_);
+        store_.FileName = name;  // also when empty: a name given before is forgotten
+    } catch (const FileError& failure) {
+        ShowMessage(this, failure.what());
+    }
+    ResumeTimer();
+}
+
+void FormDraw::load_Click() {
+    CommonDialog1.SetFilter(kSnapshotFilter);
+    CommonDialog1.ShowOpen();
+    store_.FileToOpen = CommonDialog1.FileName();
+    // A halted run goes on with the chosen file, read by the next tick.
+    if (halted_ && !store_.FileToOpen.empty() && !ended_) {
+        halted_ = false;
+        Timer1.SetInterval(1);
+    }
+}
+
+void FormDraw::Photo_Click() {
+    Timer1.SetInterval(0);
+    const std::string name = PictureNameFor(store_.FileName);
+    try {
+        WritePicture(name, Picture1->picture().Image());
+        if (store_.FileName.starts_with("Noname")) store_.FileName.clear();
+    } catch (const FileError& failure) {
+        ShowMessage(this, failure.what());
+    }
+    ResumeTimer();
+}
+
+void FormDraw::quit_Click() {
+    End();
+    try {
+        SaveSettings(startBoxes_());
+    } catch (const FileError& failure) {
+        ShowMessage(this, failure.what());
+    }
+    EndProgram();
+}
+
+void FormDraw::Form_Unload() {
+    End();
+    EndProgram();
+}
+
+void FormDraw::Change_paralll_Click() {
+    ShowPlaneChooser();
+}
+
+void FormDraw::ShowPlaneChooser() {
+    planeChooser_.Show();
+}
+
+void FormDraw::loadis(const std::string& path) {
+    ReadSnapshot(path, store_);
+}
+
+void FormDraw::Halt(const std::string& message) {
+    halted_ = true;
+    Timer1.SetInterval(0);
+    ShowMessage(this, message);
+}
+
+void FormDraw::Report(const std::string& message) {
+    Timer1.SetInterval(0);
+    ShowMessage(this, message);
+    ResumeTimer();
+}
+
+void FormDraw::ResumeTimer() {
+    if (!halted_ && !ended_) Timer1.SetInterval(1);
+}
+
+void FormDraw::End() {
+    ended_ = true;  // no tick runs after this, not even from an open message box
+    Timer1.SetInterval(0);
+}

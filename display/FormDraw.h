@@ -1,0 +1,82 @@
+// The main window: the drawing surface, the energy and time-step labels, the two
+// time-step buttons, the menus, and the timer whose ticks drive the simulation. A fault in
+// a tick halts the run; the window stays usable and the state as it was can be saved.
+#pragma once
+
+#include <QLabel>
+#include <QPushButton>
+#include <functional>
+#include <memory>
+
+#include "CommonDialog.h"
+#include "Form.h"
+#include "FormOption.h"
+#include "FormSlot.h"
+#include "FormTimer.h"
+#include "Integrator.h"
+#include "PictureBox.h"
+#include "StartTexts.h"
+#include "Store.h"
+
+class FormDrawView;
+
+inline const char* const kSnapshotFilter = "Кворакс файлы|*.kvx";
+
+class FormDraw : public Form {
+  public:
+    /// startBoxes gives the texts of the start form's boxes, which Exit writes.
+    FormDraw(Store& store, CommonDialog& dialog, std::function<StartTexts()> startBoxes);
+    ~FormDraw() override;
+
+    void Form_Load() override;
+    void Timer1_Timer();
+    void Command1_Click();
+    void Command2_Click();
+    void Saving_Click();
+    void SaveAs_Click();
+    void load_Click();
+    void quit_Click();
+    void Change_paralll_Click();
+    void Photo_Click();
+
+    /// Replaces N and both tables with the snapshot at path; the tick's load point.
+    void loadis(const std::string& path);
+
+    /// Shows the plane chooser, creating it when it does not exist.
+    void ShowPlaneChooser();
+    FormOption* PlaneChooser() const { return planeChooser_.Get(); }
+
+    /// True after a fault stopped the run; Open starts it again.
+    bool isHalted() const { return halted_; }
+
+    PictureBox* Picture1;
+    QLabel* Label1;
+    QPushButton* Command1;
+    QPushButton* Command2;
+    QLabel* Label2;
+    FormTimer Timer1;
+    CommonDialog& CommonDialog1;
+
+  protected:
+    void Form_Unload() override;
+
+  private:
+    friend class FormDrawView;
+    void BuildMenus();
+    void ShowTexts(const std::string& caption, const std::string& energy,
+                   const std::string& timeStep);
+    void Halt(const std::string& message);
+    /// Shows a message with the timer stopped, so no tick runs while it is open.
+    void Report(const std::string& message);
+    /// Interval 1 again after a command, unless the run is halted or ended.
+    void ResumeTimer();
+    void End();
+
+    Store& store_;
+    std::function<StartTexts()> startBoxes_;
+    std::unique_ptr<FormDrawView> view_;
+    Integrator integrator_;
+    FormSlot<FormOption> planeChooser_;
+    bool halted_ = false;
+    bool ended_ = false;
+};

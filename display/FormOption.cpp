@@ -1,0 +1,29 @@
+// The chooser's controls and handlers.
+#include "FormOption.h"
+
+FormOption::FormOption(Store& store) : Form(2760, 1530), store_(store), options_(Client()) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    SetCaption(kOptionCaption);
+    options_.Add({240, 120, 2175, 255}, "Плоскость-XY", [this] { Option1_Click(); });
+    options_.Add({240, 600, 2175, 255}, "Плоскость-XZ", [this] { Option2_Click(); });
+    options_.Add({240, 1080, 2175, 255}, "Плоскость-YZ", [this] { Option3_Click(); });
+}
+
+void FormOption::Form_Load() {
+    // Independent tests; selecting runs the click handler, which writes the same code back.
+    if (store_.Plane == "xy") options_.Select(0);
+    if (store_.Plane == "xz") options_.Select(1);
+    if (store_.Plane == "yz") options_.Select(2);
+}
+
+void FormOption::Option1_Click() {
+    store_.Plane = "xy";
+}
+
+void FormOption::Option2_Click() {
+    store_.Plane = "xz";
+}
+
+void FormOption::Option3_Click() {
+    store_.Plane = "yz";
+}

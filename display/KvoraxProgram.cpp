@@ -1,0 +1,19 @@
+// Wiring of the three windows.
+#include "KvoraxProgram.h"
+
+KvoraxProgram::KvoraxProgram(CommonDialog& dialog)
+    : dialog_(dialog),
+      start_([this] { return new FormStart(store_, [this] { HandOver(); }); }),
+      draw_([this] {
+          // Exit writes the boxes of the start form, which stays alive while hidden.
+          return new FormDraw(store_, dialog_, [this] { return start_.Get()->Boxes(); });
+      }) {}
+
+void KvoraxProgram::Start() {
+    start_.Show();
+}
+
+void KvoraxProgram::HandOver() {
+    draw_.Show();
+    draw_.Get()->ShowPlaneChooser();
+}

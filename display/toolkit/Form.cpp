@@ -1,0 +1,38 @@
+// The window frame: a fixed-size client below an optional menu bar.
+#include "Form.h"
+
+#include <QCloseEvent>
+#include <QMenuBar>
+#include <QVBoxLayout>
+
+#include "Twips.h"
+
+Form::Form(int clientWidthTwips, int clientHeightTwips) : client_(new QWidget(this)) {
+    client_->setFixedSize(Pixels(clientWidthTwips), Pixels(clientHeightTwips));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    layout->addWidget(client_);
+}
+
+QMenuBar* Form::MenuBar() {
+    if (!menuBar_) {
+        menuBar_ = new QMenuBar(this);
+        layout()->setMenuBar(menuBar_);
+    }
+    return menuBar_;
+}
+
+void Form::SetCaption(const std::string& text) {
+    setWindowTitle(QString::fromStdString(text));
+}
+
+std::string Form::Caption() const {
+    return windowTitle().toStdString();
+}
+
+void Form::closeEvent(QCloseEvent* event) {
+    Form_Unload();
+    event->accept();
+}

@@ -1,0 +1,37 @@
+// Non-modal showing of a window that is created on first use: creation runs its load step
+// before it is first displayed; an open window is only brought to the front. A window that
+// deletes itself on close is created afresh at the next showing.
+#pragma once
+
+#include <QPointer>
+#include <functional>
+
+template <class F>
+class FormSlot {
+  public:
+    explicit FormSlot(std::function<F*()> create) : create_(std::move(create)) {}
+    ~FormSlot() { delete form_.data(); }
+    FormSlot(const FormSlot&) = delete;
+    FormSlot& operator=(const FormSlot&) = delete;
+
+    F& Show() {
+        // A closed window that deletes itself may still wait for its deletion.
+        if (form_ && form_->testAttribute(Qt::WA_DeleteOnClose) && !form_->isVisible())
+            form_.clear();
+        if (!form_) {
+            form_ = create_();
+            form_->Form_Load();
+        }
+        form_->show();
+        form_->raise();
+        form_->activateWindow();
+        return *form_;
+    }
+
+    /// The window, or nullptr when it does not exist.
+    F* Get() const { return form_.data(); }
+
+  private:
+    std::function<F*()> create_;
+    QPointer<F> form_;
+};

@@ -1,0 +1,24 @@
+// A QTimer with interval 0 would fire whenever the event loop is idle, so 0 means stop.
+#include "FormTimer.h"
+
+FormTimer::FormTimer(std::function<void()> tick) : tick_(std::move(tick)) {
+    timer_.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&timer_, &QTimer::timeout, [this] { Fire(); });
+}
+
+void FormTimer::SetInterval(int milliseconds) {
+    interval_ = milliseconds > 0 ? milliseconds : 0;
+    if (interval_ == 0) {
+        timer_.stop();
+        return;
+    }
+    if (timer_.isActive() && timer_.interval() == interval_) return;  // keep the phase
+    timer_.start(interval_);
+}
+
+void FormTimer::Fire() {
+    if (inTick_) return;  // a nested event loop inside the handler
+    inTick_ = true;
+    tick_();
+    inTick_ = false;
+}

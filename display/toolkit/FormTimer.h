@@ -1,0 +1,25 @@
+// The timer of a window: an interval in milliseconds, 0 stops it. Its handler is never
+// re-entered and a tick is never queued twice.
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+#include <functional>
+
+class FormTimer {
+  public:
+    explicit FormTimer(std::function<void()> tick);
+
+    /// 0 stops the ticks; any value above 0 runs them at that interval.
+    void SetInterval(int milliseconds);
+    int Interval() const { return interval_; }
+    bool Running() const { return timer_.isActive(); }
+
+  private:
+    void Fire();
+
+    QTimer timer_;
+    std::function<void()> tick_;
+    int interval_ = 0;
+    bool inTick_ = false;
+};

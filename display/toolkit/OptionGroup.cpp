@@ -1,0 +1,29 @@
+// Option buttons over a QButtonGroup.
+#include "OptionGroup.h"
+
+#include "Twips.h"
+
+OptionGroup::OptionGroup(QWidget* client) : client_(client) {
+    group_.setExclusive(true);
+}
+
+int OptionGroup::Add(QRect twips, const std::string& caption, std::function<void()> click) {
+    const int index = static_cast<int>(options_.size());
+    auto* option = new QRadioButton(QString::fromStdString(caption), client_);
+    option->setGeometry(TwipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    group_.addButton(option, index);
+    options_.push_back(option);
+    clicks_.push_back(std::move(click));
+    // clicked comes from the mouse and the keyboard, never from setChecked.
+    QObject::connect(option, &QRadioButton::clicked, option, [this, index] { clicks_[index](); });
+    return index;
+}
+
+void OptionGroup::Select(int index) {
+    options_.at(index)->setChecked(true);
+    clicks_.at(index)();
+}
+
+int OptionGroup::Selected() const {
+    return group_.checkedId();
+}

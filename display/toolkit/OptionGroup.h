@@ -1,0 +1,29 @@
+// A group of option buttons: one selected at a time; selecting one, by the user or from
+// code, clears the others and runs its click handler.
+#pragma once
+
+#include <QButtonGroup>
+#include <QRadioButton>
+#include <functional>
+#include <string>
+#include <vector>
+
+class OptionGroup {
+  public:
+    explicit OptionGroup(QWidget* client);
+
+    /// Adds an option at a position in twips; returns its index.
+    int Add(QRect twips, const std::string& caption, std::function<void()> click);
+    /// Selects the option and runs its click handler.
+    void Select(int index);
+
+    QRadioButton* Option(int index) const { return options_.at(index); }
+    /// The selected option, or -1 when none is.
+    int Selected() const;
+
+  private:
+    QWidget* client_;
+    QButtonGroup group_;
+    std::vector<QRadioButton*> options_;
+    std::vector<std::function<void()>> clicks_;
+};

@@ -1,0 +1,25 @@
+// The image is the truth; painting only copies the exposed part of it.
+#include "PictureBox.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+
+#include "Twips.h"
+
+PictureBox::PictureBox(QWidget* client, QRect twips) : QWidget(client) {
+    setGeometry(TwipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    setAttribute(Qt::WA_StaticContents);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void PictureBox::Plot(PicturePoint point, QRgb colour) {
+    if (picture_.Plot(point, colour))
+        update(static_cast<int>(point.X), static_cast<int>(point.Y), 1, 1);
+}
+
+void PictureBox::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    painter.fillRect(event->rect(), Qt::black);  // below the image, if the box is larger
+    painter.drawImage(event->rect().topLeft(), picture_.Image(), event->rect());
+}

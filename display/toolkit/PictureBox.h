@@ -1,0 +1,28 @@
+// The drawing surface: shows its persistent image (the picture the tick paints on), which
+// also repaints it when it is uncovered. Points are plotted into the image, never onto
+// the screen directly.
+#pragma once
+
+#include <QWidget>
+
+#include "Picture.h"
+
+class PictureBox : public QWidget {
+  public:
+    PictureBox(QWidget* client, QRect twips);
+
+    /// The persistent image; whoever paints into it calls Refresh() afterwards.
+    Picture& picture() { return picture_; }
+    const Picture& picture() const { return picture_; }
+
+    /// Plots one point and repaints that pixel.
+    void Plot(PicturePoint point, QRgb colour);
+    /// Repaints the box from the image.
+    void Refresh() { update(); }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    Picture picture_;
+};

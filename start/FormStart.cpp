@@ -1,0 +1,94 @@
+// The start form's rows, its load step and the start sequence.
+#include "FormStart.h"
+
+#include "Controls.h"
+#include "FileError.h"
+#include "Program.h"
+#include "Settings.h"
+#include "StartParameters.h"
+
+namespace {
+
+// Label texts of the rows, top to bottom, in StartBox order.
+constexpr std::array<const char*, kStartBoxCount> kRowLabels = {
+    " Количество звезд:",         "Область пространства:",   "Область распределения:",
+    "Средняя масса звезд:",       "Средний импульс звезды:", "Шаг интегрирования:",
+    "Гравитационная постоянная:", "Частота обращения "};
+
+constexpr int kRowTop = 120, kRowPitch = 480;
+
+}  // namespace
+
+FormStart::FormStart(Store& store, std::function<void()> handOver)
+    : Form(4620, 5190), store_(store), handOver_(std::move(handOver)) {
+    SetCaption(kStartCaption);
+    // Created first: the button leads the focus order and holds the focus at the start.
+    Command1 = NewPushButton(Client(), {1440, 4320, 1575, 735}, "OK", [this] { Command1_Click(); });
+    QFont bold = Command1->font();
+    bold.setBold(true);
+    bold.setPointSize(12);
+    Command1->setFont(bold);
+    Command1->setAutoDefault(true);  // Enter presses the focused button
+    const StartTexts defaults;
+    QWidget* previous = Command1;
+    for (int row = 0; row < kStartBoxCount; ++row) {
+        const int top = kRowTop + row * kRowPitch;
+        NewLabel(Client(), {120, top - 90, 2250, 465}, kRowLabels[row])
+            ->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        const int height = row == kStartBoxCount - 1 ? 315 : 285;
+        boxes_[row] = NewTextBox(Client(), {2400, top, 1935, height},
+                                 defaults.text(static_cast<StartBox>(row)));
+        setTabOrder(previous, boxes_[row]);
+        previous = boxes_[row];
+    }
+    Command1->setFocus();
+}
+
+void FormStart::Form_Load() {
+    StartTexts texts;
+    try {
+        LoadSettings(texts);
+    } catch (const FileError& failure) {
+        ShowMessage(this, failure.what() + std::string(" Оставлены значения по умолчанию."));
+        return;
+    }
+    ShowTexts(texts);
+}
+
+void FormStart::ShowTexts(const StartTexts& texts) {
+    for (int row = 0; row < kStartBoxCount; ++row)
+        SetText(boxes_[row], texts.text(static_cast<StartBox>(row)));
+}
+
+StartTexts FormStart::Boxes() const {
+    StartTexts texts;
+    for (int row = 0; row < kStartBoxCount; ++row)
+        texts.text(static_cast<StartBox>(row)) = Text(boxes_[row]);
+    return texts;
+}
+
+void FormStart::Command1_Click() {
+    const StartTexts texts = Boxes();
+    try {
+        StartRun(store_, texts);
+    } catch (const StartParameterError& bad) {
+        ShowMessage(this, bad.what());
+        Box(bad.box())->setFocus();
+        Box(bad.box())->selectAll();
+        return;
+    } catch (const UserError& failed) {
+        ShowMessage(this, failed.what());
+        return;
+    }
+    try {
+        SaveSettings(texts);
+    } catch (const FileError& failure) {
+        ShowMessage(this, failure.what());  // the run goes on without the file
+    }
+    handOver_();
+    hide();
+}
+
+void FormStart::Form_Unload() {
+    EndProgram();
+}
