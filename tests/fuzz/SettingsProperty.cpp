@@ -1,0 +1,50 @@
+// The settings file read back after writing, for generated texts and for any file content.
+#include "Properties.h"
+
+namespace {
+
+bool HoldsQuote(const StartTexts& texts) {
+    for (int k = 0; k < kStartBoxCount; ++k)
+        if (texts.text(StartBox(k)).find('"') != std::string::npos) return true;
+    return false;
+}
+
+// The texts as the start form holds them after loading these values.
+StartTexts Loaded(const std::vector<std::string>& values) {
+    StartTexts texts;
+    for (std::size_t k = 0; k < values.size(); ++k)
+        texts.text(kSettingsLineOrder[k]) = values[k];
+    return texts;
+}
+
+}  // namespace
+
+std::string CheckSettingsRoundTrip(const StartTexts& texts, SettingsFormatter format,
+                                   SettingsParser parse) {
+    if (HoldsQuote(texts)) return {};  // written unescaped: such a file cannot read back
+    const std::vector<std::string> values = parse(format(texts), kStartBoxCount);
+    if (values.size() != kStartBoxCount)
+        return "read back " + std::to_string(values.size()) + " values instead of 8";
+    for (int line = 0; line < kStartBoxCount; ++line)
+        if (values[line] != texts.text(kSettingsLineOrder[line]))
+            return "line " + std::to_string(line + 1) + " reads back as another text";
+    return {};
+}
+
+std::string CheckSettingsFile(std::string_view content, SettingsFormatter format,
+                              SettingsParser parse) {
+    const std::vector<std::string> values = parse(content, kStartBoxCount);
+    if (values.size() > kStartBoxCount)
+        return "read " + std::to_string(values.size()) + " values from one file";
+    return CheckSettingsRoundTrip(Loaded(values), format, parse);
+}
+
+StartTexts SplitIntoTexts(std::string_view input) {
+    StartTexts texts;
+    for (int k = 0; k < kStartBoxCount; ++k) {
+        const std::size_t end = k + 1 < kStartBoxCount ? input.find('\0') : input.npos;
+        texts.text(StartBox(k)) = std::string(input.substr(0, end));
+        input.remove_prefix(end == input.npos ? input.size() : end + 1);
+    }
+    return texts;
+}
