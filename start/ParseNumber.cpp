@@ -32,16 +32,19 @@ std::size_t NumberPrefixLength(const std::string& s) {
     return k;
 }
 
-// Written exponent of a number such as 1e+400, saturated far beyond the double range.
+// Written exponent of a number such as 1e+400, saturated far beyond the double range but
+// far enough below the long long limit that adding a digit position cannot overflow.
 long long WrittenExponent(std::string_view digits) {
+    constexpr long long kSaturated = 1'000'000'000'000'000'000;
     bool negative = false;
     if (!digits.empty() && (digits[0] == '+' || digits[0] == '-')) {
         negative = digits[0] == '-';
         digits.remove_prefix(1);
     }
     long long e = 0;
-    if (std::from_chars(digits.data(), digits.data() + digits.size(), e).ec != std::errc{})
-        e = 1'000'000;
+    if (std::from_chars(digits.data(), digits.data() + digits.size(), e).ec != std::errc{} ||
+        e > kSaturated)
+        e = kSaturated;
     return negative ? -e : e;
 }
 
