@@ -5,17 +5,24 @@
 
 #include <vector>
 
+#include "RowKernel.h"
 #include "Store.h"
 
 /// The rotating-frame factor: twice the angular velocity per revolution frequency,
 /// with the digits 4 × 3.141592654 (not the full-precision 4π).
 inline constexpr double kFrameFactor = 12.566370616;
 
+/// n rounded up to whole vectors of the widest width.
+int PaddedRows(int n);
+
 struct IntegrationWorkspace {
     int n = 0;
     double G = 0, dT = 0;
     double w = 0;  ///< rotating-frame factor times No
 
+    // Every array holds PaddedRows(n) entries, so that vector kernels read and write whole
+    // vectors. The inputs past n copy the last body: a padding lane then computes exactly
+    // what that body's lane computes and raises no flag of its own.
     // Inputs: committed positions, masses and the velocities before this step.
     std::vector<double> x, y, z, mass, vx, vy, vz;
     // Outputs per body: acceleration, new velocity, next position, and the two energy
@@ -26,4 +33,6 @@ struct IntegrationWorkspace {
     void Load(const Store& store);
     /// Writes accelerations, new velocities and next positions back to the store.
     void Commit(Store& store) const;
+    /// Pointers to the arrays for the vector kernels.
+    RowKernelArgs KernelArgs();
 };

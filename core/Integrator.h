@@ -2,23 +2,59 @@
 // velocities, next positions and the system energy, all or nothing.
 #pragma once
 
+#include <memory>
+#include <vector>
+
 #include "FpFault.h"
 #include "IntegrationWorkspace.h"
+#include "SimdWidth.h"
 #include "Store.h"
+
+class WorkerPool;
 
 struct IntegrationResult {
     FpFault fault = FpFault::None;  ///< when not None the store is untouched
     double Energy = 0;
 };
 
+/// Below this many bodies one thread is faster than waking the others (measured with
+/// kvorax-bench, Crossover benchmarks).
+inline constexpr int kParallelFromBodies = 256;
+
+struct IntegratorOptions {
+    /// The plain one-pair-at-a-time loop on the calling thread, with nothing else.
+    bool reference = false;
+    /// Threads of the fast path, the calling thread included; 0 means every core.
+    int threads = 0;
+    /// Vector width of the fast path; a width the processor lacks falls back to the widest
+    /// it has.
+    SimdWidth width = WidestSupportedSimd();
+    /// Bodies from which the fast path spreads its rows over the threads.
+    int parallelFromBodies = kParallelFromBodies;
+};
+
 class Integrator {
-public:
+  public:
+    /// The fast path on every core.
+    Integrator();
+    explicit Integrator(const IntegratorOptions& options);
+    ~Integrator();
+
     /// Runs the phase on the store. On success writes accelerations, velocities and
     /// NextPos; on a floating-point fault changes nothing and names the first fault.
+    /// Every result is the same to the bit whatever the options.
     IntegrationResult Integrate(Store& store);
 
-private:
+    const IntegratorOptions& options() const { return options_; }
+
+  private:
+    int ComputeRowsFast();
+    int ThreadsFor(int n) const;
+
+    IntegratorOptions options_;
     IntegrationWorkspace ws_;
+    std::unique_ptr<WorkerPool> pool_;  ///< started at the first phase that uses it
+    std::vector<int> firstFaultRow_;    ///< per thread, of the current phase
 };
 
 /// The first fault that checking after every operation would meet, given that the rows

@@ -1,0 +1,32 @@
+// The vector widths the integration phase can run with, and which of them this processor
+// has. The shipped program runs on any x86-64 and picks the widest at run time.
+#pragma once
+
+#include <vector>
+
+#include "RowKernel.h"
+
+/// Rows computed together; the value is the number of lanes.
+enum class SimdWidth { Plain = 1, Avx2 = 4, Avx512 = 8 };
+
+/// The widest width: the workspace pads its rows to a multiple of it.
+inline constexpr int kMaxLanes = 8;
+
+inline int Lanes(SimdWidth width) {
+    return static_cast<int>(width);
+}
+
+/// Whether the processor (and the system, for the register state) supports the width.
+bool CpuSupports(SimdWidth width);
+
+/// The widest supported width; Plain on a processor without AVX2.
+SimdWidth WidestSupportedSimd();
+
+/// Every supported width, narrowest first.
+std::vector<SimdWidth> SupportedSimdWidths();
+
+/// "plain", "avx2" or "avx512".
+const char* SimdWidthName(SimdWidth width);
+
+/// The kernel of a vector width; nullptr for Plain, which runs the plain loop row by row.
+TileKernel KernelFor(SimdWidth width);

@@ -1,0 +1,36 @@
+// A fixed set of worker threads, started once and reused for every phase, so a tick pays
+// a wake-up and not a thread start.
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <thread>
+#include <vector>
+
+class WorkerPool {
+  public:
+    /// threads counts the calling thread, which does part 0 of every run: threads - 1
+    /// workers are started.
+    explicit WorkerPool(int threads);
+    ~WorkerPool();
+    WorkerPool(const WorkerPool&) = delete;
+    WorkerPool& operator=(const WorkerPool&) = delete;
+
+    int threads() const { return static_cast<int>(workers_.size()) + 1; }
+
+    /// Runs part(k) for every k in [0, threads()), each on its own thread, and returns when
+    /// all have finished. part must not throw.
+    void Run(const std::function<void(int part)>& part);
+
+  private:
+    void WorkerLoop(int part);
+
+    std::vector<std::thread> workers_;
+    const std::function<void(int)>* job_ = nullptr;
+    std::atomic<unsigned> generation_{0};  ///< bumped to start a run
+    std::atomic<int> pending_{0};          ///< workers still busy with the current run
+    std::atomic<bool> stopping_{false};
+};
+
+/// The number of cores this process may use (at least 1).
+int AvailableCores();
