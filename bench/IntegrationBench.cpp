@@ -1,0 +1,82 @@
+// The integration phase alone, in ordered pairs per second: the plain loop, the fast path
+// on one thread and on every core; and the two fast variants at small N, where the
+// crossover to the threads is read off.
+#include <benchmark/benchmark.h>
+
+#include "BenchClouds.h"
+#include "Integrator.h"
+#include "WorkerPool.h"
+
+namespace {
+
+void RunPhase(benchmark::State& state, const IntegratorOptions& options) {
+    const int n = static_cast<int>(state.range(0));
+    Store store = DefaultCloud(n);
+    Integrator integrator(options);
+    for (auto _ : state) {
+        const IntegrationResult result = integrator.Integrate(store);
+        if (result.fault != FpFault::None) state.SkipWithError("floating-point fault");
+        benchmark::DoNotOptimize(result.Energy);
+    }
+    state.counters["pairs/s"] = benchmark::Counter(static_cast<double>(n) * (n - 1),
+                                                   benchmark::Counter::kIsIterationInvariantRate);
+    state.SetLabel(options.reference ? "plain loop"
+                                     : std::string(SimdWidthName(integrator.options().width)) +
+                                           " x" + std::to_string(integrator.options().threads));
+}
+
+IntegratorOptions Plain() {
+    IntegratorOptions o;
+    o.reference = true;
+    return o;
+}
+
+IntegratorOptions Fast(int threads, int parallelFrom = kParallelFromBodies,
+                       SimdWidth width = WidestSupportedSimd()) {
+    IntegratorOptions o;
+    o.threads = threads;
+    o.parallelFromBodies = parallelFrom;
+    o.width = width;
+    return o;
+}
+
+void PlainLoop(benchmark::State& s) {
+    RunPhase(s, Plain());
+}
+void FastOneThread(benchmark::State& s) {
+    RunPhase(s, Fast(1));
+}
+void FastAllThreads(benchmark::State& s) {
+    RunPhase(s, Fast(AvailableCores()));
+}
+void Avx2OneThread(benchmark::State& s) {
+    RunPhase(s, Fast(1, 0, SimdWidth::Avx2));
+}
+// The threads forced on at any N, against one thread: the crossover.
+void CrossoverOneThread(benchmark::State& s) {
+    RunPhase(s, Fast(1));
+}
+void CrossoverAllThreads(benchmark::State& s) {
+    RunPhase(s, Fast(AvailableCores(), 0));
+}
+
+void PhaseSizes(benchmark::internal::Benchmark* b) {
+    for (int n : {100, 1000, 4096, 16384})
+        b->Arg(n);
+    b->UseRealTime()->Unit(benchmark::kMicrosecond);
+}
+
+void CrossoverSizes(benchmark::internal::Benchmark* b) {
+    for (int n : {32, 64, 96, 128, 160, 192, 256, 384, 512})
+        b->Arg(n);
+    b->UseRealTime()->Unit(benchmark::kMicrosecond);
+}
+
+}  // namespace
+
+BENCHMARK(PlainLoop)->Apply(PhaseSizes);
+BENCHMARK(FastOneThread)->Apply(PhaseSizes);
+BENCHMARK(FastAllThreads)->Apply(PhaseSizes);
+BENCHMARK(Avx2OneThread)->Apply(PhaseSizes);
+BENCHMARK(CrossoverOneThread)->Apply(CrossoverSizes);
+BENCHMARK(CrossoverAllThreads)->Apply(CrossoverSizes);

@@ -1,0 +1,26 @@
+// Whole ticks with drawing on the picture, as the window program runs them.
+#include <benchmark/benchmark.h>
+
+#include "BenchClouds.h"
+#include "Picture.h"
+#include "Tick.h"
+#include "TickView.h"
+
+namespace {
+
+void TickWithDrawing(benchmark::State& state) {
+    Store store = DefaultCloud(static_cast<int>(state.range(0)));
+    Picture picture;
+    TickView view(picture);
+    Integrator integrator;
+    for (auto _ : state) {
+        const TickOutcome outcome = RunTick(store, view, integrator);
+        if (outcome.fault != FpFault::None) state.SkipWithError("floating-point fault");
+    }
+    state.counters["ticks/s"] =
+        benchmark::Counter(1, benchmark::Counter::kIsIterationInvariantRate);
+}
+
+}  // namespace
+
+BENCHMARK(TickWithDrawing)->Arg(100)->Arg(4096)->UseRealTime()->Unit(benchmark::kMicrosecond);
