@@ -25,10 +25,13 @@ namespace {
 
 enum ExitStatus { kDone = 0, kBadArguments = 2, kFault = 3, kFileFailure = 4 };
 
+constexpr int kMaxThreads = 256;  // far past any core count; keeps a typo from forking thousands
+
 struct RunnerOptions {
     std::string settings, open, save, photo, log;
     std::string plane = "xy";
     long long steps = 1;
+    IntegratorOptions integration;  ///< every core and the widest vectors unless told
 };
 
 void PrintError(const std::string& message) {
@@ -49,7 +52,10 @@ RunnerOptions ParseArguments(const QCoreApplication& app) {
     const QCommandLineOption save("save", "Записать снимок после последнего шага.", "FILE.kvx");
     const QCommandLineOption photo("photo", "Записать картинку после последнего шага.", "FILE");
     const QCommandLineOption log("log", "Строка step,energy,dT на каждый шаг.", "FILE.csv");
-    parser.addOptions({settings, open, steps, plane, save, photo, log});
+    const QCommandLineOption threads("threads", "Потоков для шага (по умолчанию все ядра).", "T");
+    const QCommandLineOption reference(
+        "reference", "Простой цикл по одной паре звезд на одном потоке (эталон для проверок).");
+    parser.addOptions({settings, open, steps, plane, save, photo, log, threads, reference});
     if (!parser.parse(app.arguments())) {
         PrintError(parser.errorText().toStdString());
         std::exit(kBadArguments);
@@ -80,6 +86,16 @@ RunnerOptions ParseArguments(const QCoreApplication& app) {
             std::exit(kBadArguments);
         }
     }
+    if (parser.isSet(threads)) {
+        bool ok = false;
+        o.integration.threads = parser.value(threads).toInt(&ok);
+        if (!ok || o.integration.threads < 1 || o.integration.threads > kMaxThreads) {
+            PrintError("Число потоков «" + parser.value(threads).toStdString() +
+                       "» должно быть целым числом от 1 до " + std::to_string(kMaxThreads) + ".");
+            std::exit(kBadArguments);
+        }
+    }
+    o.integration.reference = parser.isSet(reference);
     return o;
 }
 
@@ -166,7 +182,7 @@ int Run(const RunnerOptions& options) {
 
     Picture picture;
     TickView view(picture);
-    Integrator integrator;
+    Integrator integrator(options.integration);
     Progress progress(options.steps);
     int status = kDone;
     for (long long k = 0; k < options.steps; ++k) {

@@ -1,0 +1,67 @@
+// The runner's choice of integration path changes nothing: the same snapshot, log and
+// texts with the plain loop, on one thread and on several.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "TempFolder.h"
+
+namespace {
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+int RunIn(const TempFolder& folder, const std::string& arguments) {
+    const std::string command =
+        "cd '" + folder.path() + "' && '" KVORAX_RUN_PATH "' " + arguments + " >out.txt 2>err.txt";
+    const int raw = std::system(command.c_str());
+    return WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+}
+
+// The default cloud with enough stars to spread the rows over threads, and a rotating frame.
+void WriteSettings(const std::string& path) {
+    std::ofstream(path, std::ios::binary) << "\" 315360000\"\r\n\"6.67e-11\"\r\n\"4.61e+32\"\r\n"
+                                             "\"2e+30\"\r\n\"300\"\r\n\"1e+19\"\r\n\"0.5e+18\"\r\n"
+                                             "\"1e-12\"\r\n";
+}
+
+struct RunFiles {
+    int status;
+    std::string snapshot, log, out;
+};
+
+RunFiles RunWith(const TempFolder& folder, const std::string& pathOptions) {
+    const int status = RunIn(folder, "--steps 4 --save s.kvx --log l.csv " + pathOptions);
+    return {status, ReadAll(folder.path("s.kvx")), ReadAll(folder.path("l.csv")),
+            ReadAll(folder.path("out.txt"))};
+}
+
+}  // namespace
+
+TEST(RunnerIntegrationPath, SameSnapshotWithAndWithoutTheReferenceLoop) {
+    TempFolder folder;
+    WriteSettings(folder.path("Kvorax.ini"));
+    const RunFiles reference = RunWith(folder, "--reference");
+    ASSERT_EQ(reference.status, 0);
+    ASSERT_EQ(reference.snapshot.size(), 2u + 56u * 300u);
+    for (const std::string options : {"", "--threads 1", "--threads 2", "--threads 3"}) {
+        const RunFiles fast = RunWith(folder, options);
+        EXPECT_EQ(fast.status, 0) << options;
+        EXPECT_TRUE(fast.snapshot == reference.snapshot) << options;
+        EXPECT_EQ(fast.log, reference.log) << options;
+        EXPECT_EQ(fast.out, reference.out) << options;
+    }
+}
+
+TEST(RunnerIntegrationPath, BadThreadCountsAreRefused) {
+    TempFolder folder;
+    for (const std::string count : {"0", "-2", "two", "1.5", "100000"}) {
+        EXPECT_EQ(RunIn(folder, "--threads " + count), 2) << count;
+        EXPECT_NE(ReadAll(folder.path("err.txt")).find(count), std::string::npos) << count;
+    }
+}
