@@ -34,5 +34,6 @@ std::string Form::Caption() const {
 
 void Form::closeEvent(QCloseEvent* event) {
     Form_Unload();
+    closed_ = true;
     event->accept();
 }

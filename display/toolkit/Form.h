@@ -23,6 +23,9 @@ class Form : public QWidget {
     /// Runs once per creation, before the window is first displayed (FormSlot calls it).
     virtual void Form_Load() {}
 
+    /// True once the user has closed the window; a later showing creates it afresh.
+    bool IsClosed() const { return closed_; }
+
   protected:
     /// Runs when the user closes the window with its close box.
     virtual void Form_Unload() {}
@@ -31,4 +34,5 @@ class Form : public QWidget {
   private:
     QWidget* client_;
     QMenuBar* menuBar_ = nullptr;
+    bool closed_ = false;
 };

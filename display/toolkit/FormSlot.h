@@ -1,6 +1,6 @@
 // Non-modal showing of a window that is created on first use: creation runs its load step
-// before it is first displayed; an open window is only brought to the front. A window that
-// deletes itself on close is created afresh at the next showing.
+// before it is first displayed; an open window is only brought to the front. A window the
+// user has closed is discarded and created afresh at the next showing.
 #pragma once
 
 #include <QPointer>
@@ -15,9 +15,11 @@ class FormSlot {
     FormSlot& operator=(const FormSlot&) = delete;
 
     F& Show() {
-        // A closed window that deletes itself may still wait for its deletion.
-        if (form_ && form_->testAttribute(Qt::WA_DeleteOnClose) && !form_->isVisible())
+        // Qt clears WA_DeleteOnClose when it schedules the deletion, so ask the form itself.
+        if (form_ && form_->IsClosed()) {
+            form_->deleteLater();
             form_.clear();
+        }
         if (!form_) {
             form_ = create_();
             form_->Form_Load();

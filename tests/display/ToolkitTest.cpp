@@ -1,0 +1,115 @@
+// The toolkit layer: the timer's stop and re-entrancy rules, option groups selected from
+// code and by the user, windows created on first use, and the dialog filter.
+#include "FileDialog.h"
+#include "Form.h"
+#include "FormSlot.h"
+#include "FormTimer.h"
+#include "OptionGroup.h"
+#include "WindowTestSupport.h"
+
+namespace {
+
+class ToolkitTest : public ::testing::Test {
+  protected:
+    void SetUp() override { Application(); }
+};
+
+TEST_F(ToolkitTest, TimerRunsAboveZeroAndIntervalZeroStopsIt) {
+    int ticks = 0;
+    FormTimer timer([&] { ++ticks; });
+    timer.SetInterval(0);
+    QTest::qWait(20);
+    EXPECT_EQ(ticks, 0);  // a QTimer at 0 would fire whenever the loop is idle
+    timer.SetInterval(1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ticks >= 3; }, 2000));
+    timer.SetInterval(0);
+    EXPECT_FALSE(timer.Running());
+    const int stopped = ticks;
+    QTest::qWait(20);
+    EXPECT_EQ(ticks, stopped);
+}
+
+TEST_F(ToolkitTest, TimerHandlerIsNeverReentered) {
+    int depth = 0, deepest = 0, ticks = 0;
+    FormTimer timer([&] {
+        ++ticks;
+        deepest = std::max(deepest, ++depth);
+        QTest::qWait(5);  // a nested event loop, as a modal box would run
+        --depth;
+    });
+    timer.SetInterval(1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ticks >= 4; }, 2000));
+    timer.SetInterval(0);
+    EXPECT_EQ(deepest, 1);
+}
+
+TEST_F(ToolkitTest, OptionSelectedFromCodeRunsItsHandlerAndClearsTheOthers) {
+    QWidget client;
+    OptionGroup group(&client);
+    std::vector<int> clicks;
+    for (int k = 0; k < 3; ++k)
+        group.Add({0, k * 300, 1500, 255}, "o", [&, k] { clicks.push_back(k); });
+    EXPECT_EQ(group.Selected(), -1);
+    group.Select(1);
+    EXPECT_EQ(group.Selected(), 1);
+    group.Select(2);
+    EXPECT_EQ(group.Selected(), 2);
+    EXPECT_FALSE(group.Option(1)->isChecked());
+    client.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&client));
+    // On the indicator: a radio button takes clicks only on its indicator and caption.
+    const QPoint indicator(6, group.Option(0)->height() / 2);
+    QTest::mouseClick(group.Option(0), Qt::LeftButton, {}, indicator);
+    QTest::mouseClick(group.Option(0), Qt::LeftButton, {}, indicator);  // the handler runs again
+    EXPECT_EQ(group.Selected(), 0);
+    EXPECT_EQ(clicks, (std::vector<int>{1, 2, 0, 0}));
+}
+
+class LoadingForm : public Form {
+  public:
+    explicit LoadingForm(std::vector<std::string>& log) : Form(1500, 1500), log_(log) {}
+    void Form_Load() override { log_.push_back(isVisible() ? "load while shown" : "load"); }
+
+  protected:
+    void Form_Unload() override { log_.push_back("unload"); }
+
+  private:
+    std::vector<std::string>& log_;
+};
+
+TEST_F(ToolkitTest, WindowIsLoadedOnceBeforeItsFirstShowing) {
+    std::vector<std::string> log;
+    FormSlot<LoadingForm> slot([&] { return new LoadingForm(log); });
+    EXPECT_EQ(slot.Get(), nullptr);
+    LoadingForm& first = slot.Show();
+    EXPECT_TRUE(first.isVisible());
+    EXPECT_EQ(&slot.Show(), &first);
+    EXPECT_EQ(log, std::vector<std::string>{"load"});
+    EXPECT_EQ(first.size(), QSize(100, 100));
+    first.hide();  // hidden is not closed: the same window comes back
+    EXPECT_EQ(&slot.Show(), &first);
+    EXPECT_EQ(log, std::vector<std::string>{"load"});
+}
+
+TEST_F(ToolkitTest, WindowThatDeletesItselfOnCloseIsCreatedAndLoadedAgain) {
+    std::vector<std::string> log;
+    FormSlot<LoadingForm> slot([&] {
+        auto* form = new LoadingForm(log);
+        form->setAttribute(Qt::WA_DeleteOnClose);
+        return form;
+    });
+    slot.Show().close();
+    // Shown again before the deferred deletion ran, and after it.
+    slot.Show().close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(slot.Get(), nullptr);
+    slot.Show();
+    EXPECT_EQ(log, (std::vector<std::string>{"load", "unload", "load", "unload", "load"}));
+}
+
+TEST_F(ToolkitTest, DialogFilterBecomesQtsForm) {
+    EXPECT_EQ(FileDialog::QtFilter("Кворакс файлы|*.kvx").toStdString(), "Кворакс файлы (*.kvx)");
+    EXPECT_EQ(FileDialog::QtFilter("*.kvx").toStdString(), "*.kvx");
+}
+
+}  // namespace
