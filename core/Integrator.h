@@ -17,9 +17,9 @@ struct IntegrationResult {
     double Energy = 0;
 };
 
-/// Below this many bodies one thread is faster than waking the others (measured with
-/// kvorax-bench, Crossover benchmarks).
-inline constexpr int kParallelFromBodies = 256;
+/// Below this many bodies one thread is faster than sharing the rows: measured with
+/// kvorax-bench (Crossover*, with the window timer's gap between phases) on two cores.
+inline constexpr int kParallelFromBodies = 64;
 
 struct IntegratorOptions {
     /// The plain one-pair-at-a-time loop on the calling thread, with nothing else.
