@@ -10,6 +10,7 @@
 int TileCount(int n, SimdWidth width);
 
 /// Computes the tiles [firstTile, endTile) into the workspace on the calling thread, whose
-/// flags it clears. Returns the first row of the first tile that raised a fault flag, or
-/// ws.n when none did.
+/// flags it clears. Stops at the first tile that raises a fault flag and returns its first
+/// row, or ws.n when none did: the exact search starts there and never reads the rows
+/// after the faulting one.
 int ComputeTiles(IntegrationWorkspace& ws, SimdWidth width, int firstTile, int endTile);

@@ -49,12 +49,13 @@ WorkerPool::~WorkerPool() {
         worker.join();
 }
 
-void WorkerPool::Run(const std::function<void(int)>& part) {
-    job_ = &part;
+void WorkerPool::RunJob(const void* context, Job job) {
+    context_ = context;
+    job_ = job;
     pending_ = static_cast<int>(workers_.size());
     generation_.fetch_add(1);
     generation_.notify_all();
-    part(0);
+    job(context, 0);
     for (int left = pending_.load(); left != 0;)
         left = AwaitChange(pending_, left, kCallerPollsFor);
 }
@@ -64,7 +65,7 @@ void WorkerPool::WorkerLoop(int part) {
     for (;;) {
         seen = AwaitChange(generation_, seen, kWorkerPollsFor);
         if (stopping_) return;
-        (*job_)(part);
+        job_(context_, part);
         if (pending_.fetch_sub(1) == 1) pending_.notify_one();
     }
 }

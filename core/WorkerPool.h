@@ -3,7 +3,6 @@
 #pragma once
 
 #include <atomic>
-#include <functional>
 #include <thread>
 #include <vector>
 
@@ -19,14 +18,20 @@ class WorkerPool {
     int threads() const { return static_cast<int>(workers_.size()) + 1; }
 
     /// Runs part(k) for every k in [0, threads()), each on its own thread, and returns when
-    /// all have finished. part must not throw.
-    void Run(const std::function<void(int part)>& part);
+    /// all have finished. part must not throw. Nothing is allocated per run.
+    template <class Part>
+    void Run(const Part& part) {
+        RunJob(&part, [](const void* context, int k) { (*static_cast<const Part*>(context))(k); });
+    }
 
   private:
+    using Job = void (*)(const void* context, int part);
+    void RunJob(const void* context, Job job);
     void WorkerLoop(int part);
 
     std::vector<std::thread> workers_;
-    const std::function<void(int)>* job_ = nullptr;
+    const void* context_ = nullptr;  ///< the callable of the current run, for job_
+    Job job_ = nullptr;
     std::atomic<unsigned> generation_{0};  ///< bumped to start a run
     std::atomic<int> pending_{0};          ///< workers still busy with the current run
     std::atomic<bool> stopping_{false};
