@@ -25,10 +25,21 @@ struct Avx512 {
         const int real = n - row0 < kLanes ? n - row0 : kLanes;
         return static_cast<M>(((1u << real) - 1) & ~(1u << (j - row0)));
     }
-    // Masked-off lanes give 0 and raise no flag.
-    static V MaskzMul(M m, V a, V b) { return _mm512_maskz_mul_pd(m, a, b); }
-    static V MaskzDiv(M m, V a, V b) { return _mm512_maskz_div_pd(m, a, b); }
-    static V MaskzSqrt(M m, V a) { return _mm512_maskz_sqrt_pd(m, a); }
+    // Masked-off lanes give 0 and raise no flag. Their operands are made harmless as well
+    // (0 × 0, 0 ÷ 1, the root of 0): some compilers (clang) turn a masked intrinsic into
+    // the whole operation and a select, which would raise the masked lanes' flags.
+    static V Select(M m, V a, V b) { return _mm512_mask_blend_pd(m, b, a); }
+    static V MaskzMul(M m, V a, V b) {
+        const V zero = _mm512_setzero_pd();
+        return _mm512_maskz_mul_pd(m, Select(m, a, zero), Select(m, b, zero));
+    }
+    static V MaskzDiv(M m, V a, V b) {
+        return _mm512_maskz_div_pd(m, Select(m, a, _mm512_setzero_pd()),
+                                   Select(m, b, Broadcast(1)));
+    }
+    static V MaskzSqrt(M m, V a) {
+        return _mm512_maskz_sqrt_pd(m, Select(m, a, _mm512_setzero_pd()));
+    }
     // Masked-off lanes keep the sum as it was (adding 0 would turn -0 into +0).
     static V MaskAdd(M m, V sum, V t) { return _mm512_mask_add_pd(sum, m, sum, t); }
 };
