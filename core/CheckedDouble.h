@@ -13,7 +13,7 @@ struct FaultFound {
 };
 
 class CheckedDouble {
-public:
+  public:
     CheckedDouble(double v = 0) : v_(v) {}  // NOLINT: converts like a double
     double value() const { return v_; }
 
@@ -33,7 +33,7 @@ public:
         return Checked([&] { return std::sqrt(a.v_); });
     }
 
-private:
+  private:
     template <class F>
     static CheckedDouble Checked(F op) {
         ClearFpFlags();

@@ -8,11 +8,11 @@
 
 template <class T>
 struct RowResult {
-    T ax, ay, az;     ///< acceleration
-    T vx, vy, vz;     ///< velocity after the step
-    T nx, ny, nz;     ///< next position
-    T pairEnergy;     ///< the row's pair amounts, summed in j order from 0
-    T kinetic;        ///< kinetic amount with the new velocity
+    T ax, ay, az;  ///< acceleration
+    T vx, vy, vz;  ///< velocity after the step
+    T nx, ny, nz;  ///< next position
+    T pairEnergy;  ///< the row's pair amounts, summed in j order from 0
+    T kinetic;     ///< kinetic amount with the new velocity
 };
 
 template <class T>

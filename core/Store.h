@@ -36,7 +36,7 @@ struct Store {
     double dT = 0;     ///< integration time step
     double No = 0;     ///< revolutions per unit time of the rotating reference frame
 
-    double TotalMass = 0;         ///< sum of all masses, set by the cloud builder
+    double TotalMass = 0;           ///< sum of all masses, set by the cloud builder
     double Xc = 0, Yc = 0, Zc = 0;  ///< centre of mass of the initial cloud
 
     std::int64_t StepCount = 0;  ///< ticks since the program started; never reset

@@ -11,7 +11,7 @@
 #include "Store.h"
 
 class TickHooks {
-public:
+  public:
     virtual ~TickHooks() = default;
     /// Paints every body's current position, projected on DrawnPlane, in black.
     virtual void ErasePass(const Store& store) = 0;

@@ -6,6 +6,6 @@
 #include <string>
 
 class UserError : public std::runtime_error {
-public:
+  public:
     explicit UserError(const std::string& message) : std::runtime_error(message) {}
 };

@@ -6,8 +6,8 @@
 std::string NumberText(double value) {
     if (value == 0) return " 0";  // also -0
     char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value,
-                                      std::chars_format::general, 15);
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
     std::string text(buffer, result.ptr);
     for (char& c : text)
         if (c == 'e') c = 'E';

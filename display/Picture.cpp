@@ -3,7 +3,9 @@
 
 #include <cmath>
 
-Picture::Picture() : image_(kWidth, kHeight, QImage::Format_RGB32) { image_.fill(Qt::black); }
+Picture::Picture() : image_(kWidth, kHeight, QImage::Format_RGB32) {
+    image_.fill(Qt::black);
+}
 
 bool Picture::Plot(PicturePoint point, QRgb colour) {
     // The pixel (k, l) covers [k, k+1) x [l, l+1); the comparisons also drop NaN.

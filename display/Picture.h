@@ -7,7 +7,7 @@
 #include "Projection.h"
 
 class Picture {
-public:
+  public:
     static constexpr int kWidth = 505;
     static constexpr int kHeight = 457;
 
@@ -18,6 +18,6 @@ public:
 
     const QImage& Image() const { return image_; }
 
-private:
+  private:
     QImage image_;
 };

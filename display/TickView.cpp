@@ -9,11 +9,17 @@ void TickView::PlotAll(const Store& store, QRgb colour) {
             picture_.Plot(*point, colour);
 }
 
-void TickView::ErasePass(const Store& store) { PlotAll(store, qRgb(0, 0, 0)); }
+void TickView::ErasePass(const Store& store) {
+    PlotAll(store, qRgb(0, 0, 0));
+}
 
-void TickView::DrawPass(const Store& store) { PlotAll(store, qRgb(255, 255, 255)); }
+void TickView::DrawPass(const Store& store) {
+    PlotAll(store, qRgb(255, 255, 255));
+}
 
-void TickView::LoadSnapshot(Store& store, const std::string& path) { ReadSnapshot(path, store); }
+void TickView::LoadSnapshot(Store& store, const std::string& path) {
+    ReadSnapshot(path, store);
+}
 
 void TickView::ShowTexts(const Store& store, double Energy) {
     energy_ = Energy;

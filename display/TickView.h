@@ -7,7 +7,7 @@
 #include "Tick.h"
 
 class TickView : public TickHooks {
-public:
+  public:
     explicit TickView(Picture& picture) : picture_(picture) {}
 
     void ErasePass(const Store& store) override;
@@ -20,11 +20,11 @@ public:
     /// The energy of the last tick that reached its end.
     double energy() const { return energy_; }
 
-protected:
+  protected:
     Picture& picture_;
     TickTexts texts_{kDrawCaption, kEnergyLabelDesign, kTimeStepLabelDesign};
     double energy_ = 0;
 
-private:
+  private:
     void PlotAll(const Store& store, QRgb colour);
 };

@@ -29,8 +29,7 @@ bool TurnAngle(double a, double b, double& angle) {
 
 CloudError::CloudError(FpFault fault)
     : UserError(std::string("Облако звезд не построено при этих стартовых параметрах: ") +
-                FpFaultText(fault) +
-                "."),
+                FpFaultText(fault) + "."),
       fault_(fault) {}
 
 void PlaceStars(Store& store, NextRandom& random) {

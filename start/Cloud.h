@@ -11,23 +11,23 @@
 
 /// The cloud could not be built from these parameters (a floating-point fault).
 class CloudError : public UserError {
-public:
+  public:
     explicit CloudError(FpFault fault);
     FpFault fault() const { return fault_; }
 
-private:
+  private:
     FpFault fault_;
 };
 
 /// Uniform single-precision values in [0, 1) from a fixed start state.
 class NextRandom {
-public:
+  public:
     float operator()() {
         // 24 random bits scaled by 2^-24: exactly representable and always below 1.
         return static_cast<float>(generator_() >> 8) * 0x1p-24f;
     }
 
-private:
+  private:
     std::mt19937 generator_{5489u};
 };
 

@@ -8,24 +8,29 @@
 
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Length of the longest prefix of s that reads as a decimal number, 0 if none.
 std::size_t NumberPrefixLength(const std::string& s) {
     std::size_t k = 0;
     if (k < s.size() && (s[k] == '+' || s[k] == '-')) ++k;
     std::size_t digits = 0;
-    while (k < s.size() && IsDigit(s[k])) ++k, ++digits;
+    while (k < s.size() && IsDigit(s[k]))
+        ++k, ++digits;
     if (k < s.size() && s[k] == '.') {
         ++k;
-        while (k < s.size() && IsDigit(s[k])) ++k, ++digits;
+        while (k < s.size() && IsDigit(s[k]))
+            ++k, ++digits;
     }
     if (digits == 0) return 0;
     if (k < s.size() && (s[k] == 'e' || s[k] == 'E')) {
         std::size_t e = k + 1;
         if (e < s.size() && (s[e] == '+' || s[e] == '-')) ++e;
         if (e < s.size() && IsDigit(s[e])) {
-            while (e < s.size() && IsDigit(s[e])) ++e;
+            while (e < s.size() && IsDigit(s[e]))
+                ++e;
             k = e;
         }
     }
@@ -57,7 +62,8 @@ double OutOfRangeValue(std::string_view number, bool negative) {
     const std::size_t first = mantissa.find_first_of("123456789");
     const long long leading = first < point ? static_cast<long long>(point - first)
                                             : -static_cast<long long>(first - point);
-    const long long exponent = e == std::string_view::npos ? 0 : WrittenExponent(number.substr(e + 1));
+    const long long exponent =
+        e == std::string_view::npos ? 0 : WrittenExponent(number.substr(e + 1));
     const double v = leading + exponent > 0 ? std::numeric_limits<double>::infinity() : 0.0;
     return negative ? -v : v;
 }

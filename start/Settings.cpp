@@ -8,7 +8,9 @@ namespace {
 // Hand-edited files may be large or not text at all; eight values never need more.
 constexpr std::size_t kMaxSettingsBytes = 1 << 20;
 
-bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
+bool IsLineEnd(char c) {
+    return c == '\r' || c == '\n';
+}
 
 // Skips one separator (a comma, or a line end CR LF, LF or CR) at position k.
 std::size_t SkipSeparator(std::string_view s, std::size_t k) {
@@ -24,7 +26,8 @@ std::vector<std::string> ParseSettingsValues(std::string_view s, int maxValues) 
     std::vector<std::string> values;
     std::size_t k = 0;
     while (k < s.size() && static_cast<int>(values.size()) < maxValues) {
-        while (k < s.size() && (s[k] == ' ' || s[k] == '\t')) ++k;
+        while (k < s.size() && (s[k] == ' ' || s[k] == '\t'))
+            ++k;
         if (k >= s.size()) break;
         if (IsLineEnd(s[k])) {  // a blank line holds no value
             k = SkipSeparator(s, k);
@@ -52,7 +55,8 @@ std::vector<std::string> ParseSettingsValues(std::string_view s, int maxValues) 
 
 std::string FormatSettings(const StartTexts& texts) {
     std::string content;
-    for (StartBox box : kSettingsLineOrder) content += '"' + texts.text(box) + "\"\r\n";
+    for (StartBox box : kSettingsLineOrder)
+        content += '"' + texts.text(box) + "\"\r\n";
     return content;
 }
 
@@ -61,7 +65,8 @@ void LoadSettings(StartTexts& texts, const std::string& path) {
     const Bytes bytes = ReadFilePrefix(path, kMaxSettingsBytes);
     const std::string_view content(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     const std::vector<std::string> values = ParseSettingsValues(content, kStartBoxCount);
-    for (std::size_t k = 0; k < values.size(); ++k) texts.text(kSettingsLineOrder[k]) = values[k];
+    for (std::size_t k = 0; k < values.size(); ++k)
+        texts.text(kSettingsLineOrder[k]) = values[k];
 }
 
 void SaveSettings(const StartTexts& texts, const std::string& path) {

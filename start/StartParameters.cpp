@@ -8,7 +8,9 @@
 
 namespace {
 
-std::string Quoted(const std::string& text) { return "«" + text + "»"; }
+std::string Quoted(const std::string& text) {
+    return "«" + text + "»";
+}
 
 double FiniteNumber(const StartTexts& texts, StartBox box) {
     const double v = ParseNumber(texts.text(box));
@@ -21,8 +23,8 @@ double FiniteNumber(const StartTexts& texts, StartBox box) {
 int BodyCount(const StartTexts& texts) {
     const double rounded = std::nearbyint(ParseNumber(texts.TextN));  // ties to even
     if (!(rounded >= 1 && rounded <= kMaxBodies))
-        throw StartParameterError(StartBox::N, "Поле «" + BoxName(StartBox::N) + "»: " +
-                                                   Quoted(texts.TextN) +
+        throw StartParameterError(StartBox::N, "Поле «" + BoxName(StartBox::N) +
+                                                   "»: " + Quoted(texts.TextN) +
                                                    " — число звезд должно быть от 1 до 32766.");
     return static_cast<int>(rounded);
 }
@@ -40,10 +42,9 @@ StartParameters ConvertStartTexts(const StartTexts& texts) {
     p.dT = FiniteNumber(texts, StartBox::dT);
     p.No = FiniteNumber(texts, StartBox::No);
     if (p.Size1 == 0)
-        throw StartParameterError(StartBox::Size1,
-                                  "Поле «" + BoxName(StartBox::Size1) + "»: " +
-                                      Quoted(texts.TextSize1) +
-                                      " — размер области не может быть равен нулю.");
+        throw StartParameterError(
+            StartBox::Size1, "Поле «" + BoxName(StartBox::Size1) + "»: " + Quoted(texts.TextSize1) +
+                                 " — размер области не может быть равен нулю.");
     return p;
 }
 

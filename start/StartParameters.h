@@ -7,12 +7,11 @@
 
 /// A start parameter that cannot start a run; the message names the box.
 class StartParameterError : public UserError {
-public:
-    StartParameterError(StartBox box, const std::string& message)
-        : UserError(message), box_(box) {}
+  public:
+    StartParameterError(StartBox box, const std::string& message) : UserError(message), box_(box) {}
     StartBox box() const { return box_; }
 
-private:
+  private:
     StartBox box_;
 };
 

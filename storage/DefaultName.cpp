@@ -39,6 +39,7 @@ std::string NumberedName(int number, const std::string& extension) {
 std::string DefaultName(const std::string& extension, const std::string& folder) {
     int number = CountMatchingFiles(extension, folder);
     const std::string base = folder == "." ? "" : folder + "/";
-    while (PathExists(base + NumberedName(number, extension))) ++number;
+    while (PathExists(base + NumberedName(number, extension)))
+        ++number;
     return base + NumberedName(number, extension);
 }

@@ -7,14 +7,14 @@
 #include "UserError.h"
 
 class FileError : public UserError {
-public:
+  public:
     /// action: what failed ("Не удалось записать файл"); reason: why ("нет места на диске").
     FileError(const std::string& action, const std::string& path, const std::string& reason)
         : UserError(action + " «" + path + "»: " + reason + "."), path_(path), reason_(reason) {}
     const std::string& path() const { return path_; }
     const std::string& reason() const { return reason_; }
 
-private:
+  private:
     std::string path_;
     std::string reason_;
 };

@@ -33,7 +33,8 @@ Bytes EncodeSnapshot(const Store& store) {
     out.push_back(static_cast<std::uint8_t>(count & 0xFF));
     out.push_back(static_cast<std::uint8_t>(count >> 8));
     for (const Body& b : store.Bodies)
-        for (double v : {b.x, b.y, b.z, b.vx, b.vy, b.vz, b.mass}) PutDouble(out, v);
+        for (double v : {b.x, b.y, b.z, b.vx, b.vy, b.vz, b.mass})
+            PutDouble(out, v);
     return out;
 }
 

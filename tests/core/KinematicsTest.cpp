@@ -38,8 +38,7 @@ TEST(Kinematics, FaultsAreFoundAtTheFailingOperation) {
     using D = CheckedDouble;
     EXPECT_EQ(faultOf([] { GravityAccel(D(0), D(1), D(1)); }), FpFault::DivisionByZero);
     EXPECT_EQ(faultOf([] { GravityAccel(D(0), D(0), D(1)); }), FpFault::InvalidOperation);
-    EXPECT_EQ(faultOf([] { Distance(D(0), D(2e154), D(0), D(0), D(0), D(0)); }),
-              FpFault::Overflow);
+    EXPECT_EQ(faultOf([] { Distance(D(0), D(2e154), D(0), D(0), D(0), D(0)); }), FpFault::Overflow);
     EXPECT_EQ(faultOf([] { Distance(D(0), D(1e154), D(0), D(0), D(0), D(0)); }), FpFault::None);
     // Underflow is not a fault.
     EXPECT_EQ(faultOf([] { GravityAccel(D(1e150), D(1e-200), D(1)); }), FpFault::None);

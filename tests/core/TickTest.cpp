@@ -14,7 +14,7 @@ namespace {
 
 // Records the order of the hook calls and what each saw.
 class RecordingHooks : public TickHooks {
-public:
+  public:
     std::vector<std::string> calls;
     std::vector<Point3> erased, drawn;
     std::string erasedPlane, drawnPlane;
@@ -25,12 +25,14 @@ public:
     void ErasePass(const Store& s) override {
         calls.push_back("erase");
         erasedPlane = s.DrawnPlane;
-        for (const Body& b : s.Bodies) erased.push_back({b.x, b.y, b.z});
+        for (const Body& b : s.Bodies)
+            erased.push_back({b.x, b.y, b.z});
     }
     void DrawPass(const Store& s) override {
         calls.push_back("draw");
         drawnPlane = s.DrawnPlane;
-        for (const Body& b : s.Bodies) drawn.push_back({b.x, b.y, b.z});
+        for (const Body& b : s.Bodies)
+            drawn.push_back({b.x, b.y, b.z});
     }
     void LoadSnapshot(Store& s, const std::string&) override {
         calls.push_back("load");
@@ -61,7 +63,9 @@ Store MakeStore(const std::vector<Body>& bodies, double G, double dT, double No 
     return s;
 }
 
-bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+bool SameBits(double a, double b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
 
 }  // namespace
 
@@ -120,9 +124,9 @@ TEST(Tick, LoneBodyMovesUnderTheRotatingFrameAlone) {
 
 TEST(Tick, EnergyIsGroupedByRow) {
     // Rows summed from 0 in j order, then added to the total with the kinetic amount.
-    Store s = MakeStore({AtRest(0, 0, 0, 1e3), AtRest(1, 0, 0, 3), AtRest(0, 7, 0, 1e-3),
-                         AtRest(0, 0, 0.1, 11)},
-                        0.37, 0.01);
+    Store s = MakeStore(
+        {AtRest(0, 0, 0, 1e3), AtRest(1, 0, 0, 3), AtRest(0, 7, 0, 1e-3), AtRest(0, 0, 0.1, 11)},
+        0.37, 0.01);
     s.Bodies[2].vz = 1e4;
     IntegrationWorkspace ws;
     ws.Load(s);
@@ -155,19 +159,18 @@ TEST(Tick, CoincidingBodiesHaltWithoutChangingTheState) {
     const TickOutcome outcome = RunTick(s, hooks, integrator);
     EXPECT_EQ(outcome.fault, FpFault::DivisionByZero);
     EXPECT_EQ(outcome.step, 1);
-    EXPECT_EQ(s.Bodies[0].x, 9.0);      // the commit happened
-    EXPECT_EQ(s.Bodies[1].vx, 0.5);     // velocities untouched
-    EXPECT_EQ(s.Bodies[1].ax, 7.0);     // accelerations untouched
+    EXPECT_EQ(s.Bodies[0].x, 9.0);   // the commit happened
+    EXPECT_EQ(s.Bodies[1].vx, 0.5);  // velocities untouched
+    EXPECT_EQ(s.Bodies[1].ax, 7.0);  // accelerations untouched
     EXPECT_EQ(s.Bodies[0].vy, -1.0);
-    EXPECT_EQ(s.NextPos[0].x, 9.0);     // next positions untouched
+    EXPECT_EQ(s.NextPos[0].x, 9.0);  // next positions untouched
     EXPECT_EQ(s.NextPos[2].x, 1.0);
     EXPECT_EQ(hooks.calls.back(), "draw");  // no texts after a fault
 }
 
 TEST(Tick, FaultKindIsThatOfTheFirstFailingOperation) {
     // Row 0 overflows in its distance; row 1 would divide by zero later.
-    Store s = MakeStore({AtRest(0, 0, 0, 1), AtRest(2e154, 0, 0, 1), AtRest(2e154, 0, 0, 1)}, 1,
-                        1);
+    Store s = MakeStore({AtRest(0, 0, 0, 1), AtRest(2e154, 0, 0, 1), AtRest(2e154, 0, 0, 1)}, 1, 1);
     RecordingHooks hooks;
     Integrator integrator;
     EXPECT_EQ(RunTick(s, hooks, integrator).fault, FpFault::Overflow);
@@ -177,8 +180,8 @@ TEST(Tick, FaultKindIsThatOfTheFirstFailingOperation) {
     EXPECT_EQ(RunTick(zero, hooks, integrator).fault, FpFault::InvalidOperation);
 
     // A fault in the energy sum alone: each amount is finite, their total is not.
-    Store heavy = MakeStore(
-        {AtRest(0, 0, 0, 1e154), AtRest(1, 0, 0, 1e154), AtRest(2, 0, 0, 1e154)}, 1.7, 0);
+    Store heavy =
+        MakeStore({AtRest(0, 0, 0, 1e154), AtRest(1, 0, 0, 1e154), AtRest(2, 0, 0, 1e154)}, 1.7, 0);
     EXPECT_EQ(RunTick(heavy, hooks, integrator).fault, FpFault::Overflow);
     EXPECT_EQ(heavy.Bodies[0].ax, 0.0);
 }
@@ -197,7 +200,8 @@ TEST(Tick, PendingOpenHappensBetweenCommitAndDraw) {
     s.Plane = "yz";
     s.FileToOpen = "five.kvx";
     RecordingHooks hooks;
-    for (int k = 0; k < 5; ++k) hooks.snapshot.push_back(AtRest(10.0 * k, 1, 1, 1));
+    for (int k = 0; k < 5; ++k)
+        hooks.snapshot.push_back(AtRest(10.0 * k, 1, 1, 1));
     Integrator integrator;
     const TickOutcome outcome = RunTick(s, hooks, integrator);
     EXPECT_TRUE(outcome.loadError.empty());
