@@ -1,27 +1,14 @@
 // The runner's choice of integration path changes nothing: the same snapshot, log and
 // texts with the plain loop, on one thread and on several.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <fstream>
 #include <iterator>
 #include <string>
 
-#include "TempFolder.h"
+#include "RunnerProcess.h"
 
 namespace {
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-int RunIn(const TempFolder& folder, const std::string& arguments) {
-    const std::string command =
-        "cd '" + folder.path() + "' && '" KVORAX_RUN_PATH "' " + arguments + " >out.txt 2>err.txt";
-    const int raw = std::system(command.c_str());
-    return WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-}
 
 // The default cloud with enough stars to spread the rows over threads, and a rotating frame.
 void WriteSettings(const std::string& path) {
@@ -36,9 +23,8 @@ struct RunFiles {
 };
 
 RunFiles RunWith(const TempFolder& folder, const std::string& pathOptions) {
-    const int status = RunIn(folder, "--steps 4 --save s.kvx --log l.csv " + pathOptions);
-    return {status, ReadAll(folder.path("s.kvx")), ReadAll(folder.path("l.csv")),
-            ReadAll(folder.path("out.txt"))};
+    const RunResult r = RunRunner(folder, "--steps 4 --save s.kvx --log l.csv " + pathOptions);
+    return {r.status, ReadAll(folder.path("s.kvx")), ReadAll(folder.path("l.csv")), r.out};
 }
 
 }  // namespace
@@ -61,7 +47,8 @@ TEST(RunnerIntegrationPath, SameSnapshotWithAndWithoutTheReferenceLoop) {
 TEST(RunnerIntegrationPath, BadThreadCountsAreRefused) {
     TempFolder folder;
     for (const std::string count : {"0", "-2", "two", "1.5", "100000"}) {
-        EXPECT_EQ(RunIn(folder, "--threads " + count), 2) << count;
-        EXPECT_NE(ReadAll(folder.path("err.txt")).find(count), std::string::npos) << count;
+        const RunResult r = RunRunner(folder, "--threads " + count);
+        EXPECT_EQ(r.status, 2) << count;
+        EXPECT_NE(r.err.find(count), std::string::npos) << count;
     }
 }

@@ -1,40 +1,15 @@
 // The runner as a user runs it: exit statuses, printed texts and the files it writes.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 
+#include "RunnerProcess.h"
 #include "Snapshot.h"
-#include "TempFolder.h"
 
 namespace {
-
-struct RunResult {
-    int status = -1;
-    std::string out, err;
-};
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// Runs kvorax-run in the folder with the arguments (already quoted for the shell).
-RunResult RunRunner(const TempFolder& folder, const std::string& arguments) {
-    const std::string command =
-        "cd '" + folder.path() + "' && '" KVORAX_RUN_PATH "' " + arguments + " >out.txt 2>err.txt";
-    const int raw = std::system(command.c_str());
-    RunResult r;
-    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-    r.out = ReadAll(folder.path("out.txt"));
-    r.err = ReadAll(folder.path("err.txt"));
-    std::filesystem::remove(folder.path("out.txt"));
-    std::filesystem::remove(folder.path("err.txt"));
-    return r;
-}
 
 void WriteSnapshotOf(const std::string& path, const std::vector<Body>& bodies) {
     Store s;

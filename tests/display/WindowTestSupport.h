@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "CommonDialog.h"
+#include "FileContents.h"
 #include "KvoraxProgram.h"
 #include "Picture.h"
 #include "Program.h"
@@ -59,13 +60,6 @@ inline QApplication& Application() {
         return new QApplication(argc, argv);
     }();
     return *app;
-}
-
-inline std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
 }
 
 inline void WriteAll(const std::string& path, const std::string& content) {

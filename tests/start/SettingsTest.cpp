@@ -5,16 +5,12 @@
 #include <fstream>
 
 #include "FileAccess.h"
+#include "FileContents.h"
 #include "FileError.h"
 #include "Settings.h"
 #include "TempFolder.h"
 
 namespace {
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 void WriteAll(const std::string& path, const std::string& content) {
     std::ofstream(path, std::ios::binary) << content;

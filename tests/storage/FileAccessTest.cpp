@@ -6,15 +6,11 @@
 #include <fstream>
 
 #include "FileAccess.h"
+#include "FileContents.h"
 #include "FileError.h"
 #include "TempFolder.h"
 
 namespace {
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 std::string WriteFailure(const std::string& path, const std::string& content) {
     try {

@@ -1,0 +1,30 @@
+// Runs kvorax-run in a folder as a user would, and collects its exit status and output.
+#pragma once
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "FileContents.h"
+#include "TempFolder.h"
+
+struct RunResult {
+    int status = -1;
+    std::string out, err;
+};
+
+/// arguments are already quoted for the shell.
+inline RunResult RunRunner(const TempFolder& folder, const std::string& arguments) {
+    const std::string command =
+        "cd '" + folder.path() + "' && '" KVORAX_RUN_PATH "' " + arguments + " >out.txt 2>err.txt";
+    const int raw = std::system(command.c_str());
+    RunResult r;
+    r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+    r.out = ReadAll(folder.path("out.txt"));
+    r.err = ReadAll(folder.path("err.txt"));
+    std::filesystem::remove(folder.path("out.txt"));
+    std::filesystem::remove(folder.path("err.txt"));
+    return r;
+}
