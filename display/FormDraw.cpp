@@ -10,7 +10,6 @@
 #include "NumberText.h"
 #include "PictureExport.h"
 #include "Program.h"
-#include "Settings.h"
 #include "Snapshot.h"
 #include "TickView.h"
 
@@ -29,7 +28,7 @@ class FormDrawView : public TickView {
     FormDraw& form_;
 };
 
-FormDraw::FormDraw(Store& store, CommonDialog& dialog, std::function<StartTexts()> startBoxes)
+FormDraw::FormDraw(Store& store, CommonDialog& dialog, std::function<void()> writeSettings)
     : Form(11100, 6795),
       Picture1(new PictureBox(Client(), {0, 0, 7575, 6855})),
       Label1(NewLabel(Client(), {7680, 120, 3255, 495}, kEnergyLabelDesign)),
@@ -41,7 +40,7 @@ FormDraw::FormDraw(Store& store, CommonDialog& dialog, std::function<StartTexts(
       Timer1([this] { Timer1_Timer(); }),
       CommonDialog1(dialog),
       store_(store),
-      startBoxes_(std::move(startBoxes)),
+      writeSettings_(std::move(writeSettings)),
       view_(std::make_unique<FormDrawView>(*this)),
       planeChooser_([this] { return new FormOption(store_); }) {
     SetCaption(kDrawCaption);
@@ -154,7 +153,7 @@ void FormDraw::Photo_Click() {
 void FormDraw::quit_Click() {
     End();
     try {
-        SaveSettings(startBoxes_());
+        writeSettings_();
     } catch (const FileError& failure) {
         ShowMessage(this, failure.what());
     }

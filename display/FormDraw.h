@@ -15,7 +15,6 @@
 #include "FormTimer.h"
 #include "Integrator.h"
 #include "PictureBox.h"
-#include "StartTexts.h"
 #include "Store.h"
 
 class FormDrawView;
@@ -24,8 +23,9 @@ inline const char* const kSnapshotFilter = "Кворакс файлы|*.kvx";
 
 class FormDraw : public Form {
   public:
-    /// startBoxes gives the texts of the start form's boxes, which Exit writes.
-    FormDraw(Store& store, CommonDialog& dialog, std::function<StartTexts()> startBoxes);
+    /// writeSettings writes the settings file for Exit and throws FileError when it cannot;
+    /// whoever puts the program together knows where the texts come from.
+    FormDraw(Store& store, CommonDialog& dialog, std::function<void()> writeSettings);
     ~FormDraw() override;
 
     void Form_Load() override;
@@ -73,7 +73,7 @@ class FormDraw : public Form {
     void End();
 
     Store& store_;
-    std::function<StartTexts()> startBoxes_;
+    std::function<void()> writeSettings_;
     std::unique_ptr<FormDrawView> view_;
     Integrator integrator_;
     FormSlot<FormOption> planeChooser_;

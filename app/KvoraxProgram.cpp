@@ -1,12 +1,14 @@
 // Wiring of the three windows.
 #include "KvoraxProgram.h"
 
+#include "Settings.h"
+
 KvoraxProgram::KvoraxProgram(CommonDialog& dialog)
     : dialog_(dialog),
       start_([this] { return new FormStart(store_, [this] { HandOver(); }); }),
       draw_([this] {
           // Exit writes the boxes of the start form, which stays alive while hidden.
-          return new FormDraw(store_, dialog_, [this] { return start_.Get()->Boxes(); });
+          return new FormDraw(store_, dialog_, [this] { SaveSettings(start_.Get()->Boxes()); });
       }) {}
 
 void KvoraxProgram::Start() {
