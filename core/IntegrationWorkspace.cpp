@@ -41,7 +41,7 @@ void IntegrationWorkspace::Commit(Store& store) const {
     }
 }
 
-RowKernelArgs IntegrationWorkspace::KernelArgs() {
+RowBlockArgs IntegrationWorkspace::KernelArgs() {
     return {
         x.data(),  y.data(),  z.data(),          mass.data(),    vx.data(),  vy.data(),  vz.data(),
         ax.data(), ay.data(), az.data(),         nvx.data(),     nvy.data(), nvz.data(), nx.data(),

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "RowKernel.h"
+#include "RowBlockKernel.h"
 #include "Store.h"
 
 /// The rotating-frame factor: twice the angular velocity per revolution frequency,
@@ -33,6 +33,6 @@ struct IntegrationWorkspace {
     void Load(const Store& store);
     /// Writes accelerations, new velocities and next positions back to the store.
     void Commit(Store& store) const;
-    /// Pointers to the arrays for the vector kernels.
-    RowKernelArgs KernelArgs();
+    /// Pointers to the arrays for the row-block kernels.
+    RowBlockArgs KernelArgs();
 };

@@ -4,47 +4,14 @@
 
 #include <algorithm>
 
-#include "CheckedDouble.h"
 #include "ReferenceRow.h"
-#include "RowTiles.h"
 #include "WorkerPool.h"
-
-void IntegrateRowsReference(IntegrationWorkspace& ws, int begin, int end) {
-    for (int i = begin; i < end; ++i) {
-        const RowResult<double> r = ReferenceRow<double>(ws, i);
-        ws.ax[i] = r.ax;
-        ws.ay[i] = r.ay;
-        ws.az[i] = r.az;
-        ws.nvx[i] = r.vx;
-        ws.nvy[i] = r.vy;
-        ws.nvz[i] = r.vz;
-        ws.nx[i] = r.nx;
-        ws.ny[i] = r.ny;
-        ws.nz[i] = r.nz;
-        ws.pairEnergy[i] = r.pairEnergy;
-        ws.kinetic[i] = r.kinetic;
-    }
-}
 
 double SumEnergy(const IntegrationWorkspace& ws) {
     double energy = 0;
     for (int i = 0; i < ws.n; ++i)
         energy = (energy + ws.pairEnergy[i]) + ws.kinetic[i];
     return energy;
-}
-
-FpFault FindFirstFault(const IntegrationWorkspace& ws, int firstSuspectRow) {
-    // Statements run row by row; within row i the energy is added after the row's own work.
-    CheckedDouble energy = 0;
-    try {
-        for (int i = 0; i < ws.n; ++i) {
-            if (i >= firstSuspectRow) (void)ReferenceRow<CheckedDouble>(ws, i);
-            energy = (energy + ws.pairEnergy[i]) + ws.kinetic[i];
-        }
-    } catch (const FaultFound& found) {
-        return found.fault;
-    }
-    return FpFault::None;
 }
 
 Integrator::Integrator() : Integrator(IntegratorOptions{}) {}
@@ -60,18 +27,38 @@ int Integrator::ThreadsFor(int n) const {
     return n >= options_.parallelFromBodies ? options_.threads : 1;
 }
 
-// Each thread takes a contiguous run of tiles and tests its own flags, which are per
+// The flags are tested once per row block: often enough to name the block that faulted,
+// rarely enough to cost nothing next to its pairs. Stops at the first block that raises a
+// fault flag and returns its first row, or n when none did: the exact search starts there
+// and never reads the rows after the faulting one.
+int Integrator::ComputeRowBlocks(int firstBlock, int endBlock) {
+    const RowBlockKernel kernel = KernelFor(options_.width);
+    const RowBlockArgs args = ws_.KernelArgs();
+    const int lanes = Lanes(options_.width);
+    for (int block = firstBlock; block < endBlock; ++block) {
+        const int row0 = block * lanes;
+        ClearFpFlags();
+        if (kernel)
+            kernel(args, row0);
+        else
+            IntegrateRowsReference(ws_, row0, row0 + 1);
+        if (TestFpFault() != FpFault::None) return row0;
+    }
+    return ws_.n;
+}
+
+// Each thread takes a contiguous run of row blocks and tests its own flags, which are per
 // thread; the first faulting row of all is where the exact search starts.
 int Integrator::ComputeRowsFast() {
-    const SimdWidth width = options_.width;
-    const int tiles = TileCount(ws_.n, width);
+    const int lanes = Lanes(options_.width);
+    const int blocks = (ws_.n + lanes - 1) / lanes;
     const int threads = ThreadsFor(ws_.n);
-    if (threads == 1) return ComputeTiles(ws_, width, 0, tiles);
+    if (threads == 1) return ComputeRowBlocks(0, blocks);
     if (!pool_) pool_ = std::make_unique<WorkerPool>(threads);
     firstFaultRow_.assign(static_cast<std::size_t>(threads), ws_.n);
     pool_->Run([&](int part) {
-        const int first = tiles * part / threads, end = tiles * (part + 1) / threads;
-        firstFaultRow_[static_cast<std::size_t>(part)] = ComputeTiles(ws_, width, first, end);
+        const int first = blocks * part / threads, end = blocks * (part + 1) / threads;
+        firstFaultRow_[static_cast<std::size_t>(part)] = ComputeRowBlocks(first, end);
     });
     return *std::min_element(firstFaultRow_.begin(), firstFaultRow_.end());
 }

@@ -1,5 +1,10 @@
 // The integration phase of the tick: pairwise accelerations, rotating-frame term, new
 // velocities, next positions and the system energy, all or nothing.
+//
+//   row        body i against every other body j, with its new velocity and next position
+//   lane       one double of a vector register; each lane of a kernel carries one row
+//   row block  as many consecutive rows as a vector has lanes, computed together
+//   kernel     the function that computes one row block for one instruction set
 #pragma once
 
 #include <memory>
@@ -49,6 +54,7 @@ class Integrator {
 
   private:
     int ComputeRowsFast();
+    int ComputeRowBlocks(int firstBlock, int endBlock);
     int ThreadsFor(int n) const;
 
     IntegratorOptions options_;
@@ -56,10 +62,6 @@ class Integrator {
     std::unique_ptr<WorkerPool> pool_;  ///< started at the first phase that uses it
     std::vector<int> firstFaultRow_;    ///< per thread, of the current phase
 };
-
-/// The first fault that checking after every operation would meet, given that the rows
-/// before firstSuspectRow are known to compute without one; None if there is none.
-FpFault FindFirstFault(const IntegrationWorkspace& ws, int firstSuspectRow);
 
 /// Energy = (Energy + pair amounts of row i) + kinetic amount of row i, over i ascending.
 /// Grouped by row so the sum is the same whatever split the rows were computed in.

@@ -1,8 +1,10 @@
 // One row of the integration phase (body i against every other body, one ordered pair at
-// a time, j ascending), in the plain order of operations that defines every result bit.
-// Templated on the number type so that the fault finder replays exactly this code.
+// a time, j ascending), in the plain order of operations that defines every result bit;
+// the plain loop over rows; and the replay that names the first fault exactly. The row is
+// templated on the number type so that the replay runs exactly this code.
 #pragma once
 
+#include "FpFault.h"
 #include "IntegrationWorkspace.h"
 #include "Kinematics.h"
 
@@ -47,3 +49,7 @@ RowResult<T> ReferenceRow(const IntegrationWorkspace& ws, int i) {
 
 /// Rows [begin, end) with plain doubles, results into the workspace.
 void IntegrateRowsReference(IntegrationWorkspace& ws, int begin, int end);
+
+/// The first fault that checking after every operation would meet, given that the rows
+/// before firstSuspectRow are known to compute without one; None if there is none.
+FpFault FindFirstFault(const IntegrationWorkspace& ws, int firstSuspectRow);

@@ -39,14 +39,14 @@ const char* SimdWidthName(SimdWidth width) {
     return "";
 }
 
-TileKernel KernelFor(SimdWidth width) {
+RowBlockKernel KernelFor(SimdWidth width) {
     switch (width) {
         case SimdWidth::Plain:
             return nullptr;
         case SimdWidth::Avx2:
-            return ComputeTileAvx2;
+            return ComputeRowBlockAvx2;
         case SimdWidth::Avx512:
-            return ComputeTileAvx512;
+            return ComputeRowBlockAvx512;
     }
     return nullptr;
 }

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "RowKernel.h"
+#include "RowBlockKernel.h"
 
 /// Rows computed together; the value is the number of lanes.
 enum class SimdWidth { Plain = 1, Avx2 = 4, Avx512 = 8 };
@@ -28,5 +28,5 @@ std::vector<SimdWidth> SupportedSimdWidths();
 /// "plain", "avx2" or "avx512".
 const char* SimdWidthName(SimdWidth width);
 
-/// The kernel of a vector width; nullptr for Plain, which runs the plain loop row by row.
-TileKernel KernelFor(SimdWidth width);
+/// The row-block kernel of a vector width; nullptr for Plain, which runs the plain loop row by row.
+RowBlockKernel KernelFor(SimdWidth width);

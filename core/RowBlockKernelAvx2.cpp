@@ -1,8 +1,8 @@
-// The row kernel with 256-bit vectors, four rows at a time. Compiled with AVX2 enabled for
-// this file alone; called only after the processor check.
+// The row-block kernel with 256-bit vectors, four rows at a time. Compiled with AVX2
+// enabled for this file alone; called only after the processor check.
 #include <immintrin.h>
 
-#include "TileRows.h"
+#include "RowBlock.h"
 
 namespace {
 
@@ -14,10 +14,6 @@ struct Avx2 {
     static V Load(const double* p) { return _mm256_loadu_pd(p); }
     static void Store(double* p, V v) { _mm256_storeu_pd(p, v); }
     static V Broadcast(double d) { return _mm256_set1_pd(d); }
-    static V Add(V a, V b) { return _mm256_add_pd(a, b); }
-    static V Sub(V a, V b) { return _mm256_sub_pd(a, b); }
-    static V Mul(V a, V b) { return _mm256_mul_pd(a, b); }
-    static V Div(V a, V b) { return _mm256_div_pd(a, b); }
     static V Sqrt(V a) { return _mm256_sqrt_pd(a); }
 
     /// Lanes whose row is below n and is not j.
@@ -34,18 +30,18 @@ struct Avx2 {
     static V Select(M m, V a, V b) { return _mm256_blendv_pd(b, a, m); }
     static V MaskzMul(M m, V a, V b) {
         const V zero = _mm256_setzero_pd();
-        return Mul(Select(m, a, zero), Select(m, b, zero));
+        return Select(m, a, zero) * Select(m, b, zero);
     }
     static V MaskzDiv(M m, V a, V b) {
-        return Div(Select(m, a, _mm256_setzero_pd()), Select(m, b, Broadcast(1)));
+        return Select(m, a, _mm256_setzero_pd()) / Select(m, b, Broadcast(1));
     }
     static V MaskzSqrt(M m, V a) { return Sqrt(Select(m, a, _mm256_setzero_pd())); }
     // Masked-off lanes keep the sum as it was (adding 0 would turn -0 into +0).
-    static V MaskAdd(M m, V sum, V t) { return Select(m, Add(sum, t), sum); }
+    static V MaskAdd(M m, V sum, V t) { return Select(m, sum + t, sum); }
 };
 
 }  // namespace
 
-void ComputeTileAvx2(const RowKernelArgs& args, int row0) {
-    ComputeTile<Avx2>(args, row0);
+void ComputeRowBlockAvx2(const RowBlockArgs& args, int row0) {
+    ComputeRowBlock<Avx2>(args, row0);
 }

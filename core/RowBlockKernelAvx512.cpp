@@ -1,8 +1,8 @@
-// The row kernel with 512-bit vectors, eight rows at a time. Compiled with AVX-512F
+// The row-block kernel with 512-bit vectors, eight rows at a time. Compiled with AVX-512F
 // enabled for this file alone; called only after the processor check.
 #include <immintrin.h>
 
-#include "TileRows.h"
+#include "RowBlock.h"
 
 namespace {
 
@@ -14,10 +14,6 @@ struct Avx512 {
     static V Load(const double* p) { return _mm512_loadu_pd(p); }
     static void Store(double* p, V v) { _mm512_storeu_pd(p, v); }
     static V Broadcast(double d) { return _mm512_set1_pd(d); }
-    static V Add(V a, V b) { return _mm512_add_pd(a, b); }
-    static V Sub(V a, V b) { return _mm512_sub_pd(a, b); }
-    static V Mul(V a, V b) { return _mm512_mul_pd(a, b); }
-    static V Div(V a, V b) { return _mm512_div_pd(a, b); }
     static V Sqrt(V a) { return _mm512_sqrt_pd(a); }
 
     /// Lanes whose row is below n and is not j.
@@ -46,6 +42,6 @@ struct Avx512 {
 
 }  // namespace
 
-void ComputeTileAvx512(const RowKernelArgs& args, int row0) {
-    ComputeTile<Avx512>(args, row0);
+void ComputeRowBlockAvx512(const RowBlockArgs& args, int row0) {
+    ComputeRowBlock<Avx512>(args, row0);
 }

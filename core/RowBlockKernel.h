@@ -1,0 +1,22 @@
+// The interface between the integrator and the kernels that compute a row block, one row
+// per vector lane. Plain pointers only: the kernel files are compiled for other
+// instruction sets and must not share inline code with the rest of the program.
+#pragma once
+
+/// Everything a kernel reads and writes. The input arrays hold PaddedRows(n) entries,
+/// those past n copies of the last row.
+struct RowBlockArgs {
+    const double *x, *y, *z, *mass, *vx, *vy, *vz;
+    double *ax, *ay, *az, *nvx, *nvy, *nvz, *nx, *ny, *nz, *pairEnergy, *kinetic;
+    int n;
+    double G, dT, w;
+};
+
+/// Computes the rows [row0, row0 + lanes) exactly as the plain loop does; results of rows
+/// past n are to be ignored. Raises a floating-point flag only if a real row does.
+using RowBlockKernel = void (*)(const RowBlockArgs& args, int row0);
+
+/// Eight rows at a time with 512-bit vectors; needs AVX-512F.
+void ComputeRowBlockAvx512(const RowBlockArgs& args, int row0);
+/// Four rows at a time with 256-bit vectors; needs AVX2.
+void ComputeRowBlockAvx2(const RowBlockArgs& args, int row0);
