@@ -1,7 +1,7 @@
 // Wiring of the three windows.
-#include "KvoraxProgram.h"
+#include "app/KvoraxProgram.h"
 
-#include "Settings.h"
+#include "start/Settings.h"
 
 KvoraxProgram::KvoraxProgram(CommonDialog& dialog)
     : dialog_(dialog),

@@ -2,11 +2,11 @@
 // hand-over between them. main() only creates it; tests create it with a scripted dialog.
 #pragma once
 
-#include "CommonDialog.h"
-#include "FormDraw.h"
-#include "FormSlot.h"
-#include "FormStart.h"
-#include "Store.h"
+#include "core/Store.h"
+#include "display/CommonDialog.h"
+#include "display/FormDraw.h"
+#include "display/toolkit/FormSlot.h"
+#include "start/FormStart.h"
 
 class KvoraxProgram {
   public:
@@ -25,6 +25,6 @@ class KvoraxProgram {
     // The store outlives every window.
     Store store_;
     CommonDialog& dialog_;
-    FormSlot<FormStart> start_;
-    FormSlot<FormDraw> draw_;
+    toolkit::FormSlot<FormStart> start_;
+    toolkit::FormSlot<FormDraw> draw_;
 };

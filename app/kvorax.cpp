@@ -4,8 +4,8 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
-#include "FileDialog.h"
-#include "KvoraxProgram.h"
+#include "app/KvoraxProgram.h"
+#include "display/FileDialog.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

@@ -11,15 +11,15 @@
 #include <memory>
 #include <optional>
 
-#include "FileAccess.h"
-#include "FileError.h"
-#include "Picture.h"
-#include "PictureExport.h"
-#include "Settings.h"
-#include "Snapshot.h"
-#include "StartParameters.h"
-#include "Tick.h"
-#include "TickView.h"
+#include "core/Tick.h"
+#include "display/Picture.h"
+#include "display/TickView.h"
+#include "start/Settings.h"
+#include "start/StartParameters.h"
+#include "storage/FileAccess.h"
+#include "storage/FileError.h"
+#include "storage/PictureExport.h"
+#include "storage/Snapshot.h"
 
 namespace {
 

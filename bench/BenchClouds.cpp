@@ -1,9 +1,9 @@
 // Clouds for the benchmark.
-#include "BenchClouds.h"
+#include "bench/BenchClouds.h"
 
 #include <string>
 
-#include "StartParameters.h"
+#include "start/StartParameters.h"
 
 Store DefaultCloud(int n) {
     StartTexts texts;

@@ -6,9 +6,9 @@
 #include <chrono>
 #include <thread>
 
-#include "BenchClouds.h"
-#include "Integrator.h"
-#include "WorkerPool.h"
+#include "bench/BenchClouds.h"
+#include "core/Integrator.h"
+#include "core/WorkerPool.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 // Whole ticks with drawing on the picture, as the window program runs them.
 #include <benchmark/benchmark.h>
 
-#include "BenchClouds.h"
-#include "Picture.h"
-#include "Tick.h"
-#include "TickView.h"
+#include "bench/BenchClouds.h"
+#include "core/Tick.h"
+#include "display/Picture.h"
+#include "display/TickView.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "FpFault.h"
+#include "core/FpFault.h"
 
 /// Thrown by CheckedDouble at the first faulting operation.
 struct FaultFound {

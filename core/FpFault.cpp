@@ -1,5 +1,5 @@
 // Words for the faults.
-#include "FpFault.h"
+#include "core/FpFault.h"
 
 const char* FpFaultText(FpFault fault) {
     switch (fault) {

@@ -1,7 +1,7 @@
 // Copying the store into the workspace and the results back.
-#include "IntegrationWorkspace.h"
+#include "core/IntegrationWorkspace.h"
 
-#include "SimdWidth.h"
+#include "core/SimdWidth.h"
 
 int PaddedRows(int n) {
     return (n + kMaxLanes - 1) / kMaxLanes * kMaxLanes;

@@ -5,8 +5,8 @@
 
 #include <vector>
 
-#include "RowBlockKernel.h"
-#include "Store.h"
+#include "core/RowBlockKernel.h"
+#include "core/Store.h"
 
 /// The rotating-frame factor: twice the angular velocity per revolution frequency,
 /// with the digits 4 × 3.141592654 (not the full-precision 4π).

@@ -1,11 +1,11 @@
 // The integration phase: compute every row into the workspace, test the flags, then
 // either commit or find the exact first fault.
-#include "Integrator.h"
+#include "core/Integrator.h"
 
 #include <algorithm>
 
-#include "ReferenceRow.h"
-#include "WorkerPool.h"
+#include "core/ReferenceRow.h"
+#include "core/WorkerPool.h"
 
 double SumEnergy(const IntegrationWorkspace& ws) {
     double energy = 0;

@@ -10,10 +10,10 @@
 #include <memory>
 #include <vector>
 
-#include "FpFault.h"
-#include "IntegrationWorkspace.h"
-#include "SimdWidth.h"
-#include "Store.h"
+#include "core/FpFault.h"
+#include "core/IntegrationWorkspace.h"
+#include "core/SimdWidth.h"
+#include "core/Store.h"
 
 class WorkerPool;
 

@@ -1,7 +1,7 @@
 // The plain loop, and the replay of the phase with a check after every operation.
-#include "ReferenceRow.h"
+#include "core/ReferenceRow.h"
 
-#include "CheckedDouble.h"
+#include "core/CheckedDouble.h"
 
 void IntegrateRowsReference(IntegrationWorkspace& ws, int begin, int end) {
     for (int i = begin; i < end; ++i) {

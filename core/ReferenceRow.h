@@ -4,9 +4,9 @@
 // templated on the number type so that the replay runs exactly this code.
 #pragma once
 
-#include "FpFault.h"
-#include "IntegrationWorkspace.h"
-#include "Kinematics.h"
+#include "core/FpFault.h"
+#include "core/IntegrationWorkspace.h"
+#include "core/Kinematics.h"
 
 template <class T>
 struct RowResult {

@@ -5,7 +5,7 @@
 // file, with Ops in an anonymous namespace, so that nothing here is shared with other files.
 #pragma once
 
-#include "RowBlockKernel.h"
+#include "core/RowBlockKernel.h"
 
 template <class Ops>
 class RowBlock {

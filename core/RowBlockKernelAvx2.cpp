@@ -2,7 +2,7 @@
 // enabled for this file alone; called only after the processor check.
 #include <immintrin.h>
 
-#include "RowBlock.h"
+#include "core/RowBlock.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Processor checks and the kernel of each width.
-#include "SimdWidth.h"
+#include "core/SimdWidth.h"
 
 bool CpuSupports(SimdWidth width) {
     __builtin_cpu_init();  // may run before the static constructors that would do it

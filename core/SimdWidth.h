@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "RowBlockKernel.h"
+#include "core/RowBlockKernel.h"
 
 /// Rows computed together; the value is the number of lanes.
 enum class SimdWidth { Plain = 1, Avx2 = 4, Avx512 = 8 };

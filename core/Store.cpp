@@ -1,5 +1,5 @@
 // Re-creation of the body tables.
-#include "Store.h"
+#include "core/Store.h"
 
 #include <stdexcept>
 

@@ -1,7 +1,7 @@
 // The tick, phase by phase.
-#include "Tick.h"
+#include "core/Tick.h"
 
-#include "UserError.h"
+#include "core/UserError.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <string>
 
-#include "FpFault.h"
-#include "Integrator.h"
-#include "Store.h"
+#include "core/FpFault.h"
+#include "core/Integrator.h"
+#include "core/Store.h"
 
 class TickHooks {
   public:

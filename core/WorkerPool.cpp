@@ -1,6 +1,6 @@
 // Start and stop of the workers; a run is published by bumping a generation counter that
 // the workers wait on, and finishes when the count of busy workers drops to zero.
-#include "WorkerPool.h"
+#include "core/WorkerPool.h"
 
 #include <chrono>
 

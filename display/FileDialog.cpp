@@ -1,5 +1,5 @@
 // One modal QFileDialog per showing; a cancelled dialog yields an empty name.
-#include "FileDialog.h"
+#include "display/FileDialog.h"
 
 #include <QApplication>
 #include <QFileDialog>

@@ -4,7 +4,7 @@
 
 #include <QString>
 
-#include "CommonDialog.h"
+#include "display/CommonDialog.h"
 
 class FileDialog : public CommonDialog {
   public:

@@ -1,17 +1,17 @@
 // The main window's controls, menus and handlers.
-#include "FormDraw.h"
+#include "display/FormDraw.h"
 
 #include <cmath>
 
-#include "Controls.h"
-#include "DefaultName.h"
-#include "FileError.h"
-#include "Menus.h"
-#include "NumberText.h"
-#include "PictureExport.h"
-#include "Program.h"
-#include "Snapshot.h"
-#include "TickView.h"
+#include "display/NumberText.h"
+#include "display/TickView.h"
+#include "display/toolkit/Controls.h"
+#include "display/toolkit/Menus.h"
+#include "display/toolkit/Program.h"
+#include "storage/DefaultName.h"
+#include "storage/FileError.h"
+#include "storage/PictureExport.h"
+#include "storage/Snapshot.h"
 
 // The tick's hooks on Picture1, with the texts going to the caption and the labels.
 class FormDrawView : public TickView {
@@ -30,13 +30,13 @@ class FormDrawView : public TickView {
 
 FormDraw::FormDraw(Store& store, CommonDialog& dialog, std::function<void()> writeSettings)
     : Form(11100, 6795),
-      Picture1(new PictureBox(Client(), {0, 0, 7575, 6855})),
-      Label1(NewLabel(Client(), {7680, 120, 3255, 495}, kEnergyLabelDesign)),
-      Command1(
-          NewPushButton(Client(), {7680, 960, 615, 615}, "TIME+", [this] { Command1_Click(); })),
-      Command2(
-          NewPushButton(Client(), {8640, 960, 615, 615}, "TIME-", [this] { Command2_Click(); })),
-      Label2(NewLabel(Client(), {7800, 2040, 2775, 255}, kTimeStepLabelDesign)),
+      Picture1(new toolkit::PictureBox(Client(), {0, 0, 7575, 6855})),
+      Label1(toolkit::NewLabel(Client(), {7680, 120, 3255, 495}, kEnergyLabelDesign)),
+      Command1(toolkit::NewPushButton(Client(), {7680, 960, 615, 615}, "TIME+",
+                                      [this] { Command1_Click(); })),
+      Command2(toolkit::NewPushButton(Client(), {8640, 960, 615, 615}, "TIME-",
+                                      [this] { Command2_Click(); })),
+      Label2(toolkit::NewLabel(Client(), {7800, 2040, 2775, 255}, kTimeStepLabelDesign)),
       Timer1([this] { Timer1_Timer(); }),
       CommonDialog1(dialog),
       store_(store),
@@ -56,16 +56,18 @@ FormDraw::FormDraw(Store& store, CommonDialog& dialog, std::function<void()> wri
 FormDraw::~FormDraw() = default;
 
 void FormDraw::BuildMenus() {
-    QMenu* FileMenu = AddMenu(MenuBar(), "&Файл");
-    AddMenuItem(FileMenu, "&Сохранить", QKeySequence("Ctrl+S"), [this] { Saving_Click(); });
+    QMenu* FileMenu = toolkit::AddMenu(MenuBar(), "&Файл");
+    toolkit::AddMenuItem(FileMenu, "&Сохранить", QKeySequence("Ctrl+S"),
+                         [this] { Saving_Click(); });
     // The caption begins with a Latin C.
-    AddMenuItem(FileMenu, "Cохранить &как", QKeySequence("Ctrl+A"), [this] { SaveAs_Click(); });
-    AddMenuItem(FileMenu, "&Открыть", QKeySequence("Ctrl+O"), [this] { load_Click(); });
-    AddMenuItem(FileMenu, "&Выйти", QKeySequence("Ctrl+X"), [this] { quit_Click(); });
-    QMenu* tools = AddMenu(MenuBar(), "&Контроль");
-    AddMenuItem(tools, "&Выбор плоскости", QKeySequence("Ctrl+C"),
-                [this] { Change_paralll_Click(); });
-    AddMenuItem(tools, "&Фото", QKeySequence("Ctrl+P"), [this] { Photo_Click(); });
+    toolkit::AddMenuItem(FileMenu, "Cохранить &как", QKeySequence("Ctrl+A"),
+                         [this] { SaveAs_Click(); });
+    toolkit::AddMenuItem(FileMenu, "&Открыть", QKeySequence("Ctrl+O"), [this] { load_Click(); });
+    toolkit::AddMenuItem(FileMenu, "&Выйти", QKeySequence("Ctrl+X"), [this] { quit_Click(); });
+    QMenu* tools = toolkit::AddMenu(MenuBar(), "&Контроль");
+    toolkit::AddMenuItem(tools, "&Выбор плоскости", QKeySequence("Ctrl+C"),
+                         [this] { Change_paralll_Click(); });
+    toolkit::AddMenuItem(tools, "&Фото", QKeySequence("Ctrl+P"), [this] { Photo_Click(); });
 }
 
 void FormDraw::Form_Load() {
@@ -83,8 +85,8 @@ void FormDraw::Timer1_Timer() {
 void FormDraw::ShowTexts(const std::string& caption, const std::string& energy,
                          const std::string& timeStep) {
     SetCaption(caption);
-    ::SetCaption(Label1, energy);
-    ::SetCaption(Label2, timeStep);
+    toolkit::SetCaption(Label1, energy);
+    toolkit::SetCaption(Label2, timeStep);
 }
 
 void FormDraw::Command1_Click() {
@@ -108,7 +110,7 @@ void FormDraw::Saving_Click() {
         WriteSnapshot(name, store_);
         store_.FileName.clear();
     } catch (const FileError& failure) {
-        ShowMessage(this, failure.what());
+        toolkit::ShowMessage(this, failure.what());
     }
     ResumeTimer();
 }
@@ -122,7 +124,7 @@ void FormDraw::SaveAs_Click() {
         if (!name.empty()) WriteSnapshot(name, store_);
         store_.FileName = name;  // also when empty: a name given before is forgotten
     } catch (const FileError& failure) {
-        ShowMessage(this, failure.what());
+        toolkit::ShowMessage(this, failure.what());
     }
     ResumeTimer();
 }
@@ -145,7 +147,7 @@ void FormDraw::Photo_Click() {
         WritePicture(name, Picture1->picture().Image());
         if (store_.FileName.starts_with("Noname")) store_.FileName.clear();
     } catch (const FileError& failure) {
-        ShowMessage(this, failure.what());
+        toolkit::ShowMessage(this, failure.what());
     }
     ResumeTimer();
 }
@@ -155,14 +157,14 @@ void FormDraw::quit_Click() {
     try {
         writeSettings_();
     } catch (const FileError& failure) {
-        ShowMessage(this, failure.what());
+        toolkit::ShowMessage(this, failure.what());
     }
-    EndProgram();
+    toolkit::EndProgram();
 }
 
 void FormDraw::Form_Unload() {
     End();
-    EndProgram();
+    toolkit::EndProgram();
 }
 
 void FormDraw::Change_paralll_Click() {
@@ -180,12 +182,12 @@ void FormDraw::loadis(const std::string& path) {
 void FormDraw::Halt(const std::string& message) {
     halted_ = true;
     Timer1.SetInterval(0);
-    ShowMessage(this, message);
+    toolkit::ShowMessage(this, message);
 }
 
 void FormDraw::Report(const std::string& message) {
     Timer1.SetInterval(0);
-    ShowMessage(this, message);
+    toolkit::ShowMessage(this, message);
     ResumeTimer();
 }
 

@@ -8,20 +8,20 @@
 #include <functional>
 #include <memory>
 
-#include "CommonDialog.h"
-#include "Form.h"
-#include "FormOption.h"
-#include "FormSlot.h"
-#include "FormTimer.h"
-#include "Integrator.h"
-#include "PictureBox.h"
-#include "Store.h"
+#include "core/Integrator.h"
+#include "core/Store.h"
+#include "display/CommonDialog.h"
+#include "display/FormOption.h"
+#include "display/toolkit/Form.h"
+#include "display/toolkit/FormSlot.h"
+#include "display/toolkit/FormTimer.h"
+#include "display/toolkit/PictureBox.h"
 
 class FormDrawView;
 
 inline const char* const kSnapshotFilter = "Кворакс файлы|*.kvx";
 
-class FormDraw : public Form {
+class FormDraw : public toolkit::Form {
   public:
     /// writeSettings writes the settings file for Exit and throws FileError when it cannot;
     /// whoever puts the program together knows where the texts come from.
@@ -49,12 +49,12 @@ class FormDraw : public Form {
     /// True after a fault stopped the run; Open starts it again.
     bool isHalted() const { return halted_; }
 
-    PictureBox* Picture1;
+    toolkit::PictureBox* Picture1;
     QLabel* Label1;
     QPushButton* Command1;
     QPushButton* Command2;
     QLabel* Label2;
-    FormTimer Timer1;
+    toolkit::FormTimer Timer1;
     CommonDialog& CommonDialog1;
 
   protected:
@@ -76,7 +76,7 @@ class FormDraw : public Form {
     std::function<void()> writeSettings_;
     std::unique_ptr<FormDrawView> view_;
     Integrator integrator_;
-    FormSlot<FormOption> planeChooser_;
+    toolkit::FormSlot<FormOption> planeChooser_;
     bool halted_ = false;
     bool ended_ = false;
 };

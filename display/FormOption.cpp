@@ -1,5 +1,5 @@
 // The chooser's controls and handlers.
-#include "FormOption.h"
+#include "display/FormOption.h"
 
 FormOption::FormOption(Store& store) : Form(2760, 1530), store_(store), options_(Client()) {
     setAttribute(Qt::WA_DeleteOnClose);

@@ -2,13 +2,13 @@
 // the user closes it, so each later showing loads it again from Plane.
 #pragma once
 
-#include "Form.h"
-#include "OptionGroup.h"
-#include "Store.h"
+#include "core/Store.h"
+#include "display/toolkit/Form.h"
+#include "display/toolkit/OptionGroup.h"
 
 inline const char* const kOptionCaption = "Выберите плоскость!";
 
-class FormOption : public Form {
+class FormOption : public toolkit::Form {
   public:
     explicit FormOption(Store& store);
 
@@ -19,9 +19,9 @@ class FormOption : public Form {
     void Option2_Click();
     void Option3_Click();
 
-    OptionGroup& Options() { return options_; }
+    toolkit::OptionGroup& Options() { return options_; }
 
   private:
     Store& store_;
-    OptionGroup options_;
+    toolkit::OptionGroup options_;
 };

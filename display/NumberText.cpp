@@ -1,5 +1,5 @@
 // %.15G without the C library, so a decimal-comma locale cannot change the texts.
-#include "NumberText.h"
+#include "display/NumberText.h"
 
 #include <charconv>
 

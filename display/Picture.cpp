@@ -1,5 +1,5 @@
 // Plotting into the image.
-#include "Picture.h"
+#include "display/Picture.h"
 
 #include <cmath>
 

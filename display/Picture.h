@@ -4,7 +4,7 @@
 
 #include <QImage>
 
-#include "Projection.h"
+#include "display/Projection.h"
 
 class Picture {
   public:

@@ -1,5 +1,5 @@
 // The projection table.
-#include "Projection.h"
+#include "display/Projection.h"
 
 std::optional<PicturePoint> Project(const Body& body, const std::string& plane, double Size1) {
     double horizontal, vertical;

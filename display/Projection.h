@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "Store.h"
+#include "core/Store.h"
 
 struct PicturePoint {
     float X, Y;

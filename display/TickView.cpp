@@ -1,7 +1,7 @@
 // Both passes are one operation with a colour; the load point reads a snapshot.
-#include "TickView.h"
+#include "display/TickView.h"
 
-#include "Snapshot.h"
+#include "storage/Snapshot.h"
 
 void TickView::PlotAll(const Store& store, QRgb colour) {
     for (const Body& body : store.Bodies)

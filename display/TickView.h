@@ -2,9 +2,9 @@
 // the texts. The runner uses it as it is; the main window also shows the texts.
 #pragma once
 
-#include "NumberText.h"
-#include "Picture.h"
-#include "Tick.h"
+#include "core/Tick.h"
+#include "display/NumberText.h"
+#include "display/Picture.h"
 
 class TickView : public TickHooks {
   public:

@@ -1,6 +1,6 @@
 // The stages of the cloud builder. The constants keep exactly the digits the computation
 // has always used (not the full-precision 2π and π), so that clouds stay bit-identical.
-#include "Cloud.h"
+#include "start/Cloud.h"
 
 #include <cmath>
 #include <limits>

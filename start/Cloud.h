@@ -5,9 +5,9 @@
 
 #include <random>
 
-#include "FpFault.h"
-#include "Store.h"
-#include "UserError.h"
+#include "core/FpFault.h"
+#include "core/Store.h"
+#include "core/UserError.h"
 
 /// The cloud could not be built from these parameters (a floating-point fault).
 class CloudError : public UserError {

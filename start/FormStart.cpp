@@ -1,11 +1,11 @@
 // The start form's rows, its load step and the start sequence.
-#include "FormStart.h"
+#include "start/FormStart.h"
 
-#include "Controls.h"
-#include "FileError.h"
-#include "Program.h"
-#include "Settings.h"
-#include "StartParameters.h"
+#include "display/toolkit/Controls.h"
+#include "display/toolkit/Program.h"
+#include "start/Settings.h"
+#include "start/StartParameters.h"
+#include "storage/FileError.h"
 
 namespace {
 
@@ -23,7 +23,8 @@ FormStart::FormStart(Store& store, std::function<void()> handOver)
     : Form(4620, 5190), store_(store), handOver_(std::move(handOver)) {
     SetCaption(kStartCaption);
     // Created first: the button leads the focus order and holds the focus at the start.
-    Command1 = NewPushButton(Client(), {1440, 4320, 1575, 735}, "OK", [this] { Command1_Click(); });
+    Command1 = toolkit::NewPushButton(Client(), {1440, 4320, 1575, 735}, "OK",
+                                      [this] { Command1_Click(); });
     QFont bold = Command1->font();
     bold.setBold(true);
     bold.setPointSize(12);
@@ -33,11 +34,11 @@ FormStart::FormStart(Store& store, std::function<void()> handOver)
     QWidget* previous = Command1;
     for (int row = 0; row < kStartBoxCount; ++row) {
         const int top = kRowTop + row * kRowPitch;
-        NewLabel(Client(), {120, top - 90, 2250, 465}, kRowLabels[row])
+        toolkit::NewLabel(Client(), {120, top - 90, 2250, 465}, kRowLabels[row])
             ->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         const int height = row == kStartBoxCount - 1 ? 315 : 285;
-        boxes_[row] = NewTextBox(Client(), {2400, top, 1935, height},
-                                 defaults.text(static_cast<StartBox>(row)));
+        boxes_[row] = toolkit::NewTextBox(Client(), {2400, top, 1935, height},
+                                          defaults.text(static_cast<StartBox>(row)));
         setTabOrder(previous, boxes_[row]);
         previous = boxes_[row];
     }
@@ -49,7 +50,8 @@ void FormStart::Form_Load() {
     try {
         LoadSettings(texts);
     } catch (const FileError& failure) {
-        ShowMessage(this, failure.what() + std::string(" Оставлены значения по умолчанию."));
+        toolkit::ShowMessage(this,
+                             failure.what() + std::string(" Оставлены значения по умолчанию."));
         return;
     }
     ShowTexts(texts);
@@ -57,13 +59,13 @@ void FormStart::Form_Load() {
 
 void FormStart::ShowTexts(const StartTexts& texts) {
     for (int row = 0; row < kStartBoxCount; ++row)
-        SetText(boxes_[row], texts.text(static_cast<StartBox>(row)));
+        toolkit::SetText(boxes_[row], texts.text(static_cast<StartBox>(row)));
 }
 
 StartTexts FormStart::Boxes() const {
     StartTexts texts;
     for (int row = 0; row < kStartBoxCount; ++row)
-        texts.text(static_cast<StartBox>(row)) = Text(boxes_[row]);
+        texts.text(static_cast<StartBox>(row)) = toolkit::Text(boxes_[row]);
     return texts;
 }
 
@@ -72,23 +74,23 @@ void FormStart::Command1_Click() {
     try {
         StartRun(store_, texts);
     } catch (const StartParameterError& bad) {
-        ShowMessage(this, bad.what());
+        toolkit::ShowMessage(this, bad.what());
         Box(bad.box())->setFocus();
         Box(bad.box())->selectAll();
         return;
     } catch (const UserError& failed) {
-        ShowMessage(this, failed.what());
+        toolkit::ShowMessage(this, failed.what());
         return;
     }
     try {
         SaveSettings(texts);
     } catch (const FileError& failure) {
-        ShowMessage(this, failure.what());  // the run goes on without the file
+        toolkit::ShowMessage(this, failure.what());  // the run goes on without the file
     }
     handOver_();
     hide();
 }
 
 void FormStart::Form_Unload() {
-    EndProgram();
+    toolkit::EndProgram();
 }

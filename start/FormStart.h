@@ -7,13 +7,13 @@
 #include <array>
 #include <functional>
 
-#include "Form.h"
-#include "StartTexts.h"
-#include "Store.h"
+#include "core/Store.h"
+#include "display/toolkit/Form.h"
+#include "start/StartTexts.h"
 
 inline const char* const kStartCaption = "Стартовые параметры.";
 
-class FormStart : public Form {
+class FormStart : public toolkit::Form {
   public:
     /// handOver shows the main window and the plane chooser once the run is built.
     FormStart(Store& store, std::function<void()> handOver);

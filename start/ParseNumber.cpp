@@ -1,5 +1,5 @@
 // Scanning the longest leading number, then converting it with std::from_chars.
-#include "ParseNumber.h"
+#include "start/ParseNumber.h"
 
 #include <charconv>
 #include <cmath>

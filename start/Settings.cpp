@@ -1,7 +1,7 @@
 // Reading and writing the settings file.
-#include "Settings.h"
+#include "start/Settings.h"
 
-#include "FileAccess.h"
+#include "storage/FileAccess.h"
 
 namespace {
 

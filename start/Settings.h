@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "StartTexts.h"
+#include "start/StartTexts.h"
 
 inline const char* const kSettingsFileName = "Kvorax.ini";
 

@@ -1,10 +1,10 @@
 // The conversions of the start sequence and their checks.
-#include "StartParameters.h"
+#include "start/StartParameters.h"
 
 #include <cmath>
 
-#include "Cloud.h"
-#include "ParseNumber.h"
+#include "start/Cloud.h"
+#include "start/ParseNumber.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 // Converting and checking the start texts, and the start of a run from them.
 #pragma once
 
-#include "StartTexts.h"
-#include "Store.h"
-#include "UserError.h"
+#include "core/Store.h"
+#include "core/UserError.h"
+#include "start/StartTexts.h"
 
 /// A start parameter that cannot start a run; the message names the box.
 class StartParameterError : public UserError {

@@ -1,5 +1,5 @@
 // Access to the texts by box, and the box names used in messages.
-#include "StartTexts.h"
+#include "start/StartTexts.h"
 
 std::string& StartTexts::text(StartBox box) {
     return const_cast<std::string&>(static_cast<const StartTexts&>(*this).text(box));

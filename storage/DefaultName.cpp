@@ -1,11 +1,11 @@
 // Counting the matching names and finding a free one.
-#include "DefaultName.h"
+#include "storage/DefaultName.h"
 
 #include <dirent.h>
 
 #include <cstdio>
 
-#include "FileAccess.h"
+#include "storage/FileAccess.h"
 
 namespace {
 

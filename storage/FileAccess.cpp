@@ -1,5 +1,5 @@
 // POSIX file access, with errno turned into Russian reasons.
-#include "FileAccess.h"
+#include "storage/FileAccess.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,7 +9,7 @@
 #include <cstring>
 #include <random>
 
-#include "FileError.h"
+#include "storage/FileError.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "UserError.h"
+#include "core/UserError.h"
 
 class FileError : public UserError {
   public:

@@ -1,13 +1,13 @@
 // Picture names and BMP writing.
-#include "PictureExport.h"
+#include "storage/PictureExport.h"
 
 #include <QBuffer>
 #include <QImage>
 #include <QImageWriter>
 
-#include "DefaultName.h"
-#include "FileAccess.h"
-#include "FileError.h"
+#include "storage/DefaultName.h"
+#include "storage/FileAccess.h"
+#include "storage/FileError.h"
 
 std::string PictureNameFor(const std::string& FileName) {
     if (FileName.empty()) return DefaultName(".wmf");

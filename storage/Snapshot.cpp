@@ -1,11 +1,11 @@
 // Encoding, decoding, writing and reading snapshots.
-#include "Snapshot.h"
+#include "storage/Snapshot.h"
 
 #include <bit>
 #include <cmath>
 #include <cstring>
 
-#include "FileError.h"
+#include "storage/FileError.h"
 
 namespace {
 

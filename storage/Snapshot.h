@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "FileAccess.h"
-#include "Store.h"
+#include "core/Store.h"
+#include "storage/FileAccess.h"
 
 inline constexpr std::size_t kSnapshotRecordBytes = 56;
 

@@ -1,7 +1,9 @@
 // Controls as the windows use them.
-#include "Controls.h"
+#include "display/toolkit/Controls.h"
 
-#include "Twips.h"
+#include "display/toolkit/Twips.h"
+
+namespace toolkit {
 
 namespace {
 
@@ -49,3 +51,5 @@ std::string Caption(const QLabel* label) {
 void SetCaption(QLabel* label, const std::string& caption) {
     label->setText(QString::fromStdString(caption));
 }
+
+}  // namespace toolkit

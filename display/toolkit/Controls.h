@@ -7,6 +7,8 @@
 #include <functional>
 #include <string>
 
+namespace toolkit {
+
 QLineEdit* NewTextBox(QWidget* client, QRect twips, const std::string& text);
 /// A label whose caption wraps at blanks when it is wider than the label.
 QLabel* NewLabel(QWidget* client, QRect twips, const std::string& caption);
@@ -17,3 +19,5 @@ std::string Text(const QLineEdit* box);
 void SetText(QLineEdit* box, const std::string& text);
 std::string Caption(const QLabel* label);
 void SetCaption(QLabel* label, const std::string& caption);
+
+}  // namespace toolkit

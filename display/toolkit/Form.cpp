@@ -1,11 +1,13 @@
 // The window frame: a fixed-size client below an optional menu bar.
-#include "Form.h"
+#include "display/toolkit/Form.h"
 
 #include <QCloseEvent>
 #include <QMenuBar>
 #include <QVBoxLayout>
 
-#include "Twips.h"
+#include "display/toolkit/Twips.h"
+
+namespace toolkit {
 
 Form::Form(int clientWidthTwips, int clientHeightTwips) : client_(new QWidget(this)) {
     client_->setFixedSize(Pixels(clientWidthTwips), Pixels(clientHeightTwips));
@@ -37,3 +39,5 @@ void Form::closeEvent(QCloseEvent* event) {
     closed_ = true;
     event->accept();
 }
+
+}  // namespace toolkit

@@ -7,6 +7,8 @@
 
 class QMenuBar;
 
+namespace toolkit {
+
 class Form : public QWidget {
   public:
     /// The client area in twips; the window cannot be resized.
@@ -36,3 +38,5 @@ class Form : public QWidget {
     QMenuBar* menuBar_ = nullptr;
     bool closed_ = false;
 };
+
+}  // namespace toolkit

@@ -6,6 +6,8 @@
 #include <QPointer>
 #include <functional>
 
+namespace toolkit {
+
 template <class F>
 class FormSlot {
   public:
@@ -37,3 +39,5 @@ class FormSlot {
     std::function<F*()> create_;
     QPointer<F> form_;
 };
+
+}  // namespace toolkit

@@ -1,5 +1,7 @@
 // A QTimer with interval 0 would fire whenever the event loop is idle, so 0 means stop.
-#include "FormTimer.h"
+#include "display/toolkit/FormTimer.h"
+
+namespace toolkit {
 
 FormTimer::FormTimer(std::function<void()> tick) : tick_(std::move(tick)) {
     timer_.setTimerType(Qt::PreciseTimer);
@@ -22,3 +24,5 @@ void FormTimer::Fire() {
     tick_();
     inTick_ = false;
 }
+
+}  // namespace toolkit

@@ -6,6 +6,8 @@
 #include <QTimer>
 #include <functional>
 
+namespace toolkit {
+
 class FormTimer {
   public:
     explicit FormTimer(std::function<void()> tick);
@@ -23,3 +25,5 @@ class FormTimer {
     int interval_ = 0;
     bool inTick_ = false;
 };
+
+}  // namespace toolkit

@@ -1,5 +1,7 @@
 // Menu items as actions of the window.
-#include "Menus.h"
+#include "display/toolkit/Menus.h"
+
+namespace toolkit {
 
 QMenu* AddMenu(QMenuBar* bar, const std::string& caption) {
     return bar->addMenu(QString::fromStdString(caption));
@@ -15,3 +17,5 @@ QAction* AddMenuItem(QMenu* menu, const std::string& caption, const QKeySequence
     QObject::connect(item, &QAction::triggered, item, [click] { click(); });
     return item;
 }
+
+}  // namespace toolkit

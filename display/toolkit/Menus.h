@@ -8,6 +8,10 @@
 #include <functional>
 #include <string>
 
+namespace toolkit {
+
 QMenu* AddMenu(QMenuBar* bar, const std::string& caption);
 QAction* AddMenuItem(QMenu* menu, const std::string& caption, const QKeySequence& shortcut,
                      std::function<void()> click);
+
+}  // namespace toolkit

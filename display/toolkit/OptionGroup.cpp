@@ -1,7 +1,9 @@
 // Option buttons over a QButtonGroup.
-#include "OptionGroup.h"
+#include "display/toolkit/OptionGroup.h"
 
-#include "Twips.h"
+#include "display/toolkit/Twips.h"
+
+namespace toolkit {
 
 OptionGroup::OptionGroup(QWidget* client) : client_(client) {
     group_.setExclusive(true);
@@ -27,3 +29,5 @@ void OptionGroup::Select(int index) {
 int OptionGroup::Selected() const {
     return group_.checkedId();
 }
+
+}  // namespace toolkit

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace toolkit {
+
 class OptionGroup {
   public:
     explicit OptionGroup(QWidget* client);
@@ -27,3 +29,5 @@ class OptionGroup {
     std::vector<QRadioButton*> options_;
     std::vector<std::function<void()>> clicks_;
 };
+
+}  // namespace toolkit

@@ -1,10 +1,12 @@
 // The image is the truth; painting only copies the exposed part of it.
-#include "PictureBox.h"
+#include "display/toolkit/PictureBox.h"
 
 #include <QPaintEvent>
 #include <QPainter>
 
-#include "Twips.h"
+#include "display/toolkit/Twips.h"
+
+namespace toolkit {
 
 PictureBox::PictureBox(QWidget* client, QRect twips) : QWidget(client) {
     setGeometry(TwipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
@@ -23,3 +25,5 @@ void PictureBox::paintEvent(QPaintEvent* event) {
     painter.fillRect(event->rect(), Qt::black);  // below the image, if the box is larger
     painter.drawImage(event->rect().topLeft(), picture_.Image(), event->rect());
 }
+
+}  // namespace toolkit

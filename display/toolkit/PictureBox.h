@@ -5,7 +5,9 @@
 
 #include <QWidget>
 
-#include "Picture.h"
+#include "display/Picture.h"
+
+namespace toolkit {
 
 class PictureBox : public QWidget {
   public:
@@ -26,3 +28,5 @@ class PictureBox : public QWidget {
   private:
     Picture picture_;
 };
+
+}  // namespace toolkit

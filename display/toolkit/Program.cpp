@@ -1,10 +1,12 @@
 // The message box and the immediate end.
-#include "Program.h"
+#include "display/toolkit/Program.h"
 
 #include <unistd.h>
 
 #include <QMessageBox>
 #include <cstdio>
+
+namespace toolkit {
 
 namespace {
 
@@ -44,3 +46,5 @@ void SetMessagePresenterForTesting(std::function<void(const std::string&)> prese
 void SetProgramEndForTesting(std::function<void()> end) {
     Ending() = std::move(end);
 }
+
+}  // namespace toolkit

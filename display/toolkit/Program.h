@@ -6,6 +6,8 @@
 
 class QWidget;
 
+namespace toolkit {
+
 /// Shows the message in a modal box and returns when the user has closed it.
 void ShowMessage(QWidget* parent, const std::string& text);
 
@@ -14,3 +16,5 @@ void EndProgram();
 
 void SetMessagePresenterForTesting(std::function<void(const std::string& text)> present);
 void SetProgramEndForTesting(std::function<void()> end);
+
+}  // namespace toolkit

@@ -3,6 +3,8 @@
 
 #include <QRect>
 
+namespace toolkit {
+
 inline constexpr int kTwipsPerPixel = 15;
 
 constexpr int Pixels(int twips) {
@@ -13,3 +15,5 @@ constexpr int Pixels(int twips) {
 inline QRect TwipsRect(int left, int top, int width, int height) {
     return QRect(Pixels(left), Pixels(top), Pixels(width), Pixels(height));
 }
+
+}  // namespace toolkit

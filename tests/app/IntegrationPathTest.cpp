@@ -6,7 +6,7 @@
 #include <iterator>
 #include <string>
 
-#include "RunnerProcess.h"
+#include "tests/support/RunnerProcess.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include <fstream>
 
-#include "TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 

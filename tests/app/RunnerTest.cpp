@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "RunnerProcess.h"
-#include "Snapshot.h"
+#include "storage/Snapshot.h"
+#include "tests/support/RunnerProcess.h"
 
 namespace {
 

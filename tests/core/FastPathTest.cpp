@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "Integrator.h"
+#include "core/Integrator.h"
 
 namespace {
 

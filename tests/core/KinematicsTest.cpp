@@ -3,8 +3,8 @@
 
 #include <cmath>
 
-#include "CheckedDouble.h"
-#include "Kinematics.h"
+#include "core/CheckedDouble.h"
+#include "core/Kinematics.h"
 
 TEST(Kinematics, HandCheckedValues) {
     EXPECT_EQ(Distance(0.0, 3.0, 0.0, 4.0, 0.0, 0.0), 5.0);

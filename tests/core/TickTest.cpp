@@ -5,10 +5,10 @@
 #include <cstring>
 #include <vector>
 
-#include "Integrator.h"
-#include "ReferenceRow.h"
-#include "Tick.h"
-#include "UserError.h"
+#include "core/Integrator.h"
+#include "core/ReferenceRow.h"
+#include "core/Tick.h"
+#include "core/UserError.h"
 
 namespace {
 

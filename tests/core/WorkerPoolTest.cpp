@@ -5,7 +5,7 @@
 #include <thread>
 #include <vector>
 
-#include "WorkerPool.h"
+#include "core/WorkerPool.h"
 
 TEST(WorkerPool, EveryPartRunsOncePerRunOnItsOwnThread) {
     for (int threads : {1, 2, 3, 5}) {

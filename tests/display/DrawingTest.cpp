@@ -3,11 +3,11 @@
 
 #include <cmath>
 
-#include "Integrator.h"
-#include "Picture.h"
-#include "Projection.h"
-#include "Tick.h"
-#include "TickView.h"
+#include "core/Integrator.h"
+#include "core/Tick.h"
+#include "display/Picture.h"
+#include "display/Projection.h"
+#include "display/TickView.h"
 
 namespace {
 

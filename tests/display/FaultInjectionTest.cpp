@@ -5,8 +5,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "FileAccess.h"
-#include "WindowTestSupport.h"
+#include "storage/FileAccess.h"
+#include "tests/display/WindowTestSupport.h"
 
 namespace {
 

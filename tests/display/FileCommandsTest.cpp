@@ -2,7 +2,7 @@
 // they do with FileName and FileToOpen and the timer, and the failures they report.
 #include <cstring>
 
-#include "WindowTestSupport.h"
+#include "tests/display/WindowTestSupport.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <QMenuBar>
 #include <charconv>
 
-#include "FpFault.h"
-#include "WindowTestSupport.h"
+#include "core/FpFault.h"
+#include "tests/display/WindowTestSupport.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <clocale>
 
-#include "NumberText.h"
+#include "display/NumberText.h"
 
 TEST(NumberText, ShortestFifteenDigitForm) {
     struct Case {

@@ -1,6 +1,6 @@
 // The start form: its load step, the start sequence with its hand-over to the main window
 // and the plane chooser, refused parameters, and closing it.
-#include "WindowTestSupport.h"
+#include "tests/display/WindowTestSupport.h"
 
 namespace {
 

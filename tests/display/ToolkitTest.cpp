@@ -1,11 +1,11 @@
 // The toolkit layer: the timer's stop and re-entrancy rules, option groups selected from
 // code and by the user, windows created on first use, and the dialog filter.
-#include "FileDialog.h"
-#include "Form.h"
-#include "FormSlot.h"
-#include "FormTimer.h"
-#include "OptionGroup.h"
-#include "WindowTestSupport.h"
+#include "display/FileDialog.h"
+#include "display/toolkit/Form.h"
+#include "display/toolkit/FormSlot.h"
+#include "display/toolkit/FormTimer.h"
+#include "display/toolkit/OptionGroup.h"
+#include "tests/display/WindowTestSupport.h"
 
 namespace {
 
@@ -16,7 +16,7 @@ class ToolkitTest : public ::testing::Test {
 
 TEST_F(ToolkitTest, TimerRunsAboveZeroAndIntervalZeroStopsIt) {
     int ticks = 0;
-    FormTimer timer([&] { ++ticks; });
+    toolkit::FormTimer timer([&] { ++ticks; });
     timer.SetInterval(0);
     QTest::qWait(20);
     EXPECT_EQ(ticks, 0);  // a QTimer at 0 would fire whenever the loop is idle
@@ -31,7 +31,7 @@ TEST_F(ToolkitTest, TimerRunsAboveZeroAndIntervalZeroStopsIt) {
 
 TEST_F(ToolkitTest, TimerHandlerIsNeverReentered) {
     int depth = 0, deepest = 0, ticks = 0;
-    FormTimer timer([&] {
+    toolkit::FormTimer timer([&] {
         ++ticks;
         deepest = std::max(deepest, ++depth);
         QTest::qWait(5);  // a nested event loop, as a modal box would run
@@ -45,7 +45,7 @@ TEST_F(ToolkitTest, TimerHandlerIsNeverReentered) {
 
 TEST_F(ToolkitTest, OptionSelectedFromCodeRunsItsHandlerAndClearsTheOthers) {
     QWidget client;
-    OptionGroup group(&client);
+    toolkit::OptionGroup group(&client);
     std::vector<int> clicks;
     for (int k = 0; k < 3; ++k)
         group.Add({0, k * 300, 1500, 255}, "o", [&, k] { clicks.push_back(k); });
@@ -65,7 +65,7 @@ TEST_F(ToolkitTest, OptionSelectedFromCodeRunsItsHandlerAndClearsTheOthers) {
     EXPECT_EQ(clicks, (std::vector<int>{1, 2, 0, 0}));
 }
 
-class LoadingForm : public Form {
+class LoadingForm : public toolkit::Form {
   public:
     explicit LoadingForm(std::vector<std::string>& log) : Form(1500, 1500), log_(log) {}
     void Form_Load() override { log_.push_back(isVisible() ? "load while shown" : "load"); }
@@ -79,7 +79,7 @@ class LoadingForm : public Form {
 
 TEST_F(ToolkitTest, WindowIsLoadedOnceBeforeItsFirstShowing) {
     std::vector<std::string> log;
-    FormSlot<LoadingForm> slot([&] { return new LoadingForm(log); });
+    toolkit::FormSlot<LoadingForm> slot([&] { return new LoadingForm(log); });
     EXPECT_EQ(slot.Get(), nullptr);
     LoadingForm& first = slot.Show();
     EXPECT_TRUE(first.isVisible());
@@ -93,7 +93,7 @@ TEST_F(ToolkitTest, WindowIsLoadedOnceBeforeItsFirstShowing) {
 
 TEST_F(ToolkitTest, WindowThatDeletesItselfOnCloseIsCreatedAndLoadedAgain) {
     std::vector<std::string> log;
-    FormSlot<LoadingForm> slot([&] {
+    toolkit::FormSlot<LoadingForm> slot([&] {
         auto* form = new LoadingForm(log);
         form->setAttribute(Qt::WA_DeleteOnClose);
         return form;

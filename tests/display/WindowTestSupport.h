@@ -17,14 +17,14 @@
 #include <string>
 #include <vector>
 
-#include "CommonDialog.h"
-#include "FileContents.h"
-#include "KvoraxProgram.h"
-#include "Picture.h"
-#include "Program.h"
-#include "Projection.h"
-#include "Snapshot.h"
-#include "TempFolder.h"
+#include "app/KvoraxProgram.h"
+#include "display/CommonDialog.h"
+#include "display/Picture.h"
+#include "display/Projection.h"
+#include "display/toolkit/Program.h"
+#include "storage/Snapshot.h"
+#include "tests/support/FileContents.h"
+#include "tests/support/TempFolder.h"
 
 /// Answers the dialog's showings from a list of names; records what was asked.
 class ScriptedDialog : public CommonDialog {
@@ -94,17 +94,17 @@ class WindowTest : public ::testing::Test {
         Application();
         previousFolder_ = std::filesystem::current_path();
         std::filesystem::current_path(folder_.path());
-        SetMessagePresenterForTesting(
+        toolkit::SetMessagePresenterForTesting(
             [this](const std::string& text) { messages.push_back(text); });
-        SetProgramEndForTesting([this] { ++ends; });
+        toolkit::SetProgramEndForTesting([this] { ++ends; });
         program = std::make_unique<KvoraxProgram>(dialog);
     }
 
     void TearDown() override {
         program.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        SetMessagePresenterForTesting(nullptr);
-        SetProgramEndForTesting(nullptr);
+        toolkit::SetMessagePresenterForTesting(nullptr);
+        toolkit::SetProgramEndForTesting(nullptr);
         std::filesystem::current_path(previousFolder_);
     }
 

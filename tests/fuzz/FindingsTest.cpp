@@ -6,7 +6,7 @@
 #include <fstream>
 #include <limits>
 
-#include "Properties.h"
+#include "tests/fuzz/Properties.h"
 
 namespace {
 

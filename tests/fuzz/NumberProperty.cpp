@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "Properties.h"
+#include "tests/fuzz/Properties.h"
 
 namespace {
 

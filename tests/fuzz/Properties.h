@@ -7,12 +7,12 @@
 #include <string_view>
 #include <vector>
 
-#include "FileAccess.h"
-#include "ParseNumber.h"
-#include "Settings.h"
-#include "Snapshot.h"
-#include "StartTexts.h"
-#include "Store.h"
+#include "core/Store.h"
+#include "start/ParseNumber.h"
+#include "start/Settings.h"
+#include "start/StartTexts.h"
+#include "storage/FileAccess.h"
+#include "storage/Snapshot.h"
 
 // Each check returns an empty text when the property holds, else what is wrong.
 

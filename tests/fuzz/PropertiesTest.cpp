@@ -6,8 +6,8 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "Properties.h"
-#include "Seeds.h"
+#include "tests/fuzz/Properties.h"
+#include "tests/fuzz/Seeds.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 // The seed inputs.
-#include "Seeds.h"
+#include "tests/fuzz/Seeds.h"
 
 #include <cstring>
 #include <limits>
 
-#include "Settings.h"
-#include "Snapshot.h"
-#include "StartParameters.h"
+#include "start/Settings.h"
+#include "start/StartParameters.h"
+#include "storage/Snapshot.h"
 
 namespace {
 

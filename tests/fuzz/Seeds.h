@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "FileAccess.h"
+#include "storage/FileAccess.h"
 
 /// A real snapshot of a built cloud, the one-body example with bytes after it, and the
 /// malformed files a user may hand over.

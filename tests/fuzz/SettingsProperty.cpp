@@ -1,5 +1,5 @@
 // The settings file read back after writing, for generated texts and for any file content.
-#include "Properties.h"
+#include "tests/fuzz/Properties.h"
 
 namespace {
 

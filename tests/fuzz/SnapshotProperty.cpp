@@ -4,7 +4,7 @@
 #include <cstring>
 #include <exception>
 
-#include "Properties.h"
+#include "tests/fuzz/Properties.h"
 
 namespace {
 

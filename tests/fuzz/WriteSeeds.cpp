@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "Seeds.h"
+#include "tests/fuzz/Seeds.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "Cloud.h"
-#include "StartParameters.h"
+#include "start/Cloud.h"
+#include "start/StartParameters.h"
 
 namespace {
 

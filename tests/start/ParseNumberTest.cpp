@@ -5,7 +5,7 @@
 #include <clocale>
 #include <cmath>
 
-#include "ParseNumber.h"
+#include "start/ParseNumber.h"
 
 TEST(ParseNumber, TakesTheLongestLeadingNumber) {
     struct Case {

@@ -4,11 +4,11 @@
 #include <filesystem>
 #include <fstream>
 
-#include "FileAccess.h"
-#include "FileContents.h"
-#include "FileError.h"
-#include "Settings.h"
-#include "TempFolder.h"
+#include "start/Settings.h"
+#include "storage/FileAccess.h"
+#include "storage/FileError.h"
+#include "tests/support/FileContents.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 

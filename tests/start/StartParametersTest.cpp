@@ -1,7 +1,7 @@
 // The conversions of the start sequence and the checks made before anything is built.
 #include <gtest/gtest.h>
 
-#include "StartParameters.h"
+#include "start/StartParameters.h"
 
 namespace {
 

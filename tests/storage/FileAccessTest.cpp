@@ -5,10 +5,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "FileAccess.h"
-#include "FileContents.h"
-#include "FileError.h"
-#include "TempFolder.h"
+#include "storage/FileAccess.h"
+#include "storage/FileError.h"
+#include "tests/support/FileContents.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "DefaultName.h"
-#include "PictureExport.h"
-#include "TempFolder.h"
+#include "storage/DefaultName.h"
+#include "storage/PictureExport.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "FileError.h"
-#include "Snapshot.h"
-#include "TempFolder.h"
+#include "storage/FileError.h"
+#include "storage/Snapshot.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 

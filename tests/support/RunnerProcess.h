@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <string>
 
-#include "FileContents.h"
-#include "TempFolder.h"
+#include "tests/support/FileContents.h"
+#include "tests/support/TempFolder.h"
 
 struct RunResult {
     int status = -1;
