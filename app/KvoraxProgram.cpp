@@ -1,14 +1,32 @@
 // Wiring of the three windows.
 #include "app/KvoraxProgram.h"
 
+#include "app/Messages.h"
+#include "display/toolkit/Program.h"
 #include "start/Settings.h"
+
+namespace {
+
+// Failures are told in a message box over the window whose command failed.
+template <class F>
+FailureReport ReportOver(const toolkit::FormSlot<F>& window) {
+    return [&window](const UserError& failure) {
+        toolkit::ShowMessage(window.Get(), Message(failure));
+    };
+}
+
+}  // namespace
 
 KvoraxProgram::KvoraxProgram(CommonDialog& dialog)
     : dialog_(dialog),
-      start_([this] { return new FormStart(store_, [this] { HandOver(); }); }),
+      start_([this] {
+          return new FormStart(
+              store_, [this] { HandOver(); }, ReportOver(start_));
+      }),
       draw_([this] {
           // Exit writes the boxes of the start form, which stays alive while hidden.
-          return new FormDraw(store_, dialog_, [this] { SaveSettings(start_.Get()->Boxes()); });
+          return new FormDraw(
+              store_, dialog_, [this] { SaveSettings(start_.Get()->Boxes()); }, ReportOver(draw_));
       }) {}
 
 void KvoraxProgram::Start() {

@@ -3,7 +3,6 @@
 // the window program, and writes the requested files at the end.
 #include <unistd.h>
 
-#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <charconv>
 #include <chrono>
@@ -11,13 +10,15 @@
 #include <memory>
 #include <optional>
 
+#include "app/Messages.h"
+#include "app/RunnerOptions.h"
+#include "core/FileError.h"
 #include "core/Tick.h"
 #include "display/Picture.h"
 #include "display/TickView.h"
 #include "start/Settings.h"
 #include "start/StartParameters.h"
 #include "storage/FileAccess.h"
-#include "storage/FileError.h"
 #include "storage/PictureExport.h"
 #include "storage/Snapshot.h"
 
@@ -25,78 +26,8 @@ namespace {
 
 enum ExitStatus { kDone = 0, kBadArguments = 2, kFault = 3, kFileFailure = 4 };
 
-constexpr int kMaxThreads = 256;  // far past any core count; keeps a typo from forking thousands
-
-struct RunnerOptions {
-    std::string settings, open, save, photo, log;
-    std::string plane = "xy";
-    long long steps = 1;
-    IntegratorOptions integration;  ///< every core and the widest vectors unless told
-};
-
-void PrintError(const std::string& message) {
-    std::fprintf(stderr, "%s\n", message.c_str());
-}
-
-// Parses the arguments; exits with the status for bad arguments, --help and --version.
-RunnerOptions ParseArguments(const QCoreApplication& app) {
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
-        "Кворакс без окон: строит облако звезд из стартовых параметров и выполняет шаги.");
-    const QCommandLineOption help = parser.addHelpOption();
-    const QCommandLineOption version = parser.addVersionOption();
-    const QCommandLineOption settings("settings", "Файл стартовых параметров.", "FILE");
-    const QCommandLineOption open("open", "Снимок, открываемый перед первым шагом.", "FILE.kvx");
-    const QCommandLineOption steps("steps", "Число шагов (по умолчанию 1).", "K");
-    const QCommandLineOption plane("plane", "Плоскость: xy, xz или yz.", "PLANE");
-    const QCommandLineOption save("save", "Записать снимок после последнего шага.", "FILE.kvx");
-    const QCommandLineOption photo("photo", "Записать картинку после последнего шага.", "FILE");
-    const QCommandLineOption log("log", "Строка step,energy,dT на каждый шаг.", "FILE.csv");
-    const QCommandLineOption threads("threads", "Потоков для шага (по умолчанию все ядра).", "T");
-    const QCommandLineOption reference(
-        "reference", "Простой цикл по одной паре звезд на одном потоке (эталон для проверок).");
-    parser.addOptions({settings, open, steps, plane, save, photo, log, threads, reference});
-    if (!parser.parse(app.arguments())) {
-        PrintError(parser.errorText().toStdString());
-        std::exit(kBadArguments);
-    }
-    if (parser.isSet(help)) parser.showHelp(kDone);
-    if (parser.isSet(version)) parser.showVersion();
-    if (!parser.positionalArguments().isEmpty()) {
-        PrintError("Лишние аргументы: " + parser.positionalArguments().join(' ').toStdString());
-        std::exit(kBadArguments);
-    }
-    RunnerOptions o;
-    o.settings = parser.value(settings).toStdString();
-    o.open = parser.value(open).toStdString();
-    o.save = parser.value(save).toStdString();
-    o.photo = parser.value(photo).toStdString();
-    o.log = parser.value(log).toStdString();
-    if (parser.isSet(plane)) o.plane = parser.value(plane).toStdString();
-    if (o.plane != "xy" && o.plane != "xz" && o.plane != "yz") {
-        PrintError("Плоскость «" + o.plane + "» неизвестна: допустимы xy, xz и yz.");
-        std::exit(kBadArguments);
-    }
-    if (parser.isSet(steps)) {
-        bool ok = false;
-        o.steps = parser.value(steps).toLongLong(&ok);
-        if (!ok || o.steps < 0) {
-            PrintError("Число шагов «" + parser.value(steps).toStdString() +
-                       "» должно быть целым неотрицательным числом.");
-            std::exit(kBadArguments);
-        }
-    }
-    if (parser.isSet(threads)) {
-        bool ok = false;
-        o.integration.threads = parser.value(threads).toInt(&ok);
-        if (!ok || o.integration.threads < 1 || o.integration.threads > kMaxThreads) {
-            PrintError("Число потоков «" + parser.value(threads).toStdString() +
-                       "» должно быть целым числом от 1 до " + std::to_string(kMaxThreads) + ".");
-            std::exit(kBadArguments);
-        }
-    }
-    o.integration.reference = parser.isSet(reference);
-    return o;
+void PrintError(const UserError& failure) {
+    std::fprintf(stderr, "%s\n", Message(failure).c_str());
 }
 
 StartTexts LoadStartTexts(const RunnerOptions& options) {
@@ -148,7 +79,7 @@ bool WriteOutputs(const RunnerOptions& options, const Store& store, const Pictur
         try {
             write();
         } catch (const FileError& failure) {
-            PrintError(failure.what());
+            PrintError(failure);
             ok = false;
         }
     };
@@ -163,10 +94,10 @@ int Run(const RunnerOptions& options) {
     try {
         StartRun(store, LoadStartTexts(options));
     } catch (const FileError& failure) {
-        PrintError(failure.what());
+        PrintError(failure);
         return kFileFailure;
     } catch (const UserError& bad) {
-        PrintError(bad.what());
+        PrintError(bad);
         return kBadArguments;
     }
     store.Plane = options.plane;
@@ -176,7 +107,7 @@ int Run(const RunnerOptions& options) {
     try {
         if (!options.log.empty()) log = std::make_unique<AtomicFileWriter>(options.log);
     } catch (const FileError& failure) {
-        PrintError(failure.what());
+        PrintError(failure);
         return kFileFailure;
     }
 
@@ -187,12 +118,12 @@ int Run(const RunnerOptions& options) {
     int status = kDone;
     for (long long k = 0; k < options.steps; ++k) {
         const TickOutcome outcome = RunTick(store, view, integrator);
-        if (!outcome.loadError.empty()) {
-            PrintError(outcome.loadError);
+        if (outcome.loadError) {
+            PrintError(*outcome.loadError);
             return kFileFailure;  // nothing of an unintended run is written
         }
         if (outcome.fault != FpFault::None) {
-            PrintError(TickFaultMessage(outcome.fault, outcome.step));
+            PrintError(TickFault(outcome.fault, outcome.step));
             status = kFault;
             break;
         }
@@ -201,7 +132,7 @@ int Run(const RunnerOptions& options) {
                 log->Write(std::to_string(outcome.step) + "," + Full(view.energy()) + "," +
                            Full(store.dT) + "\n");
             } catch (const FileError& failure) {
-                PrintError(failure.what());
+                PrintError(failure);
                 log.reset();
                 status = kFileFailure;
             }
@@ -221,5 +152,10 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName("kvorax-run");
     QCoreApplication::setApplicationVersion(PROJECT_VERSION);
-    return Run(ParseArguments(app));
+    try {
+        return Run(ParseRunnerArguments(QCoreApplication::arguments()));
+    } catch (const ArgumentError& bad) {
+        PrintError(bad);
+        return kBadArguments;
+    }
 }

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cfenv>
-#include <string>
 
 enum class FpFault { None, InvalidOperation, DivisionByZero, Overflow };
 
@@ -26,9 +25,3 @@ inline FpFault FaultFromFlags(int flags) {
 inline FpFault TestFpFault() {
     return FaultFromFlags(std::fetestexcept(kFaultFlags));
 }
-
-/// The fault in Russian words ("деление на ноль").
-const char* FpFaultText(FpFault fault);
-
-/// The message for a tick halted by a fault at the given step.
-std::string TickFaultMessage(FpFault fault, long long step);

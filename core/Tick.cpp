@@ -1,7 +1,7 @@
 // The tick, phase by phase.
 #include "core/Tick.h"
 
-#include "core/UserError.h"
+#include "core/FileError.h"
 
 namespace {
 
@@ -17,17 +17,17 @@ void CommitNextPositions(Store& store) {
 }
 
 // The Open command only records a name; the file is read here, between commit and draw.
-std::string PerformPendingOpen(Store& store, TickHooks& hooks) {
-    if (store.FileToOpen.empty()) return {};
+std::optional<FileError> PerformPendingOpen(Store& store, TickHooks& hooks) {
+    if (store.FileToOpen.empty()) return std::nullopt;
     const std::string path = std::move(store.FileToOpen);
     store.FileToOpen.clear();
     try {
         hooks.LoadSnapshot(store, path);
-    } catch (const UserError& refused) {
-        return refused.what();
+    } catch (const FileError& refused) {
+        return refused;
     }
     store.FileName = path;
-    return {};
+    return std::nullopt;
 }
 
 }  // namespace

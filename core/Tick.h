@@ -4,8 +4,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
+#include "core/FileError.h"
 #include "core/FpFault.h"
 #include "core/Integrator.h"
 #include "core/Store.h"
@@ -17,7 +19,7 @@ class TickHooks {
     virtual void ErasePass(const Store& store) = 0;
     /// Paints every body's position, projected on DrawnPlane, in white.
     virtual void DrawPass(const Store& store) = 0;
-    /// Replaces N and both tables with the snapshot at path. Throws UserError when the
+    /// Replaces N and both tables with the snapshot at path. Throws FileError when the
     /// file is refused; the store must then be unchanged.
     virtual void LoadSnapshot(Store& store, const std::string& path) = 0;
     /// Shows the step number, the energy and the time step.
@@ -25,9 +27,24 @@ class TickHooks {
 };
 
 struct TickOutcome {
-    std::int64_t step = 0;          ///< StepCount of this tick
-    FpFault fault = FpFault::None;  ///< integration fault; the state is as before the phase
-    std::string loadError;          ///< message of a refused snapshot; the run went on
+    std::int64_t step = 0;               ///< StepCount of this tick
+    FpFault fault = FpFault::None;       ///< integration fault; the state is as before the phase
+    std::optional<FileError> loadError;  ///< a refused snapshot; the run went on without it
+};
+
+/// A tick whose integration phase met a floating-point fault, to be told to the user.
+class TickFault : public UserError {
+  public:
+    TickFault(FpFault fault, std::int64_t step)
+        : UserError("floating-point fault at step " + std::to_string(step)),
+          fault_(fault),
+          step_(step) {}
+    FpFault fault() const { return fault_; }
+    std::int64_t step() const { return step_; }
+
+  private:
+    FpFault fault_;
+    std::int64_t step_;
 };
 
 /// Runs one tick on the store.

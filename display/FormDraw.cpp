@@ -3,13 +3,14 @@
 
 #include <cmath>
 
+#include "core/FileError.h"
 #include "display/NumberText.h"
 #include "display/TickView.h"
+#include "display/TimeStep.h"
 #include "display/toolkit/Controls.h"
 #include "display/toolkit/Menus.h"
 #include "display/toolkit/Program.h"
 #include "storage/DefaultName.h"
-#include "storage/FileError.h"
 #include "storage/PictureExport.h"
 #include "storage/Snapshot.h"
 
@@ -28,7 +29,8 @@ class FormDrawView : public TickView {
     FormDraw& form_;
 };
 
-FormDraw::FormDraw(Store& store, CommonDialog& dialog, std::function<void()> writeSettings)
+FormDraw::FormDraw(Store& store, CommonDialog& dialog, std::function<void()> writeSettings,
+                   FailureReport report)
     : Form(11100, 6795),
       Picture1(new toolkit::PictureBox(Client(), {0, 0, 7575, 6855})),
       Label1(toolkit::NewLabel(Client(), {7680, 120, 3255, 495}, kEnergyLabelDesign)),
@@ -41,6 +43,7 @@ FormDraw::FormDraw(Store& store, CommonDialog& dialog, std::function<void()> wri
       CommonDialog1(dialog),
       store_(store),
       writeSettings_(std::move(writeSettings)),
+      report_(std::move(report)),
       view_(std::make_unique<FormDrawView>(*this)),
       planeChooser_([this] { return new FormOption(store_); }) {
     SetCaption(kDrawCaption);
@@ -78,8 +81,8 @@ void FormDraw::Timer1_Timer() {
     if (halted_ || ended_) return;
     const TickOutcome outcome = RunTick(store_, *view_, integrator_);
     Picture1->Refresh();
-    if (!outcome.loadError.empty()) Report(outcome.loadError);
-    if (outcome.fault != FpFault::None) Halt(TickFaultMessage(outcome.fault, outcome.step));
+    if (outcome.loadError) Report(*outcome.loadError);
+    if (outcome.fault != FpFault::None) Halt(TickFault(outcome.fault, outcome.step));
 }
 
 void FormDraw::ShowTexts(const std::string& caption, const std::string& energy,
@@ -90,17 +93,16 @@ void FormDraw::ShowTexts(const std::string& caption, const std::string& energy,
 }
 
 void FormDraw::Command1_Click() {
-    const double product = store_.dT * 1.5;
+    const double product = store_.dT * kTimeStepUp;
     if (!std::isfinite(product)) {
-        Report("Шаг интегрирования не увеличен:" + NumberText(store_.dT) +
-               " × 1.5 выходит за пределы чисел двойной точности.");
+        Report(TimeStepOverflow(store_.dT));
         return;
     }
     store_.dT = product;
 }
 
 void FormDraw::Command2_Click() {
-    store_.dT = store_.dT * 0.667;
+    store_.dT = store_.dT * kTimeStepDown;
 }
 
 void FormDraw::Saving_Click() {
@@ -110,7 +112,7 @@ void FormDraw::Saving_Click() {
         WriteSnapshot(name, store_);
         store_.FileName.clear();
     } catch (const FileError& failure) {
-        toolkit::ShowMessage(this, failure.what());
+        report_(failure);
     }
     ResumeTimer();
 }
@@ -124,7 +126,7 @@ void FormDraw::SaveAs_Click() {
         if (!name.empty()) WriteSnapshot(name, store_);
         store_.FileName = name;  // also when empty: a name given before is forgotten
     } catch (const FileError& failure) {
-        toolkit::ShowMessage(this, failure.what());
+        report_(failure);
     }
     ResumeTimer();
 }
@@ -147,7 +149,7 @@ void FormDraw::Photo_Click() {
         WritePicture(name, Picture1->picture().Image());
         if (store_.FileName.starts_with("Noname")) store_.FileName.clear();
     } catch (const FileError& failure) {
-        toolkit::ShowMessage(this, failure.what());
+        report_(failure);
     }
     ResumeTimer();
 }
@@ -157,7 +159,7 @@ void FormDraw::quit_Click() {
     try {
         writeSettings_();
     } catch (const FileError& failure) {
-        toolkit::ShowMessage(this, failure.what());
+        report_(failure);
     }
     toolkit::EndProgram();
 }
@@ -179,15 +181,15 @@ void FormDraw::loadis(const std::string& path) {
     ReadSnapshot(path, store_);
 }
 
-void FormDraw::Halt(const std::string& message) {
+void FormDraw::Halt(const TickFault& fault) {
     halted_ = true;
     Timer1.SetInterval(0);
-    toolkit::ShowMessage(this, message);
+    report_(fault);
 }
 
-void FormDraw::Report(const std::string& message) {
+void FormDraw::Report(const UserError& failure) {
     Timer1.SetInterval(0);
-    toolkit::ShowMessage(this, message);
+    report_(failure);
     ResumeTimer();
 }
 

@@ -10,6 +10,8 @@
 
 #include "core/Integrator.h"
 #include "core/Store.h"
+#include "core/Tick.h"
+#include "core/UserError.h"
 #include "display/CommonDialog.h"
 #include "display/FormOption.h"
 #include "display/toolkit/Form.h"
@@ -24,8 +26,10 @@ inline const char* const kSnapshotFilter = "Кворакс файлы|*.kvx";
 class FormDraw : public toolkit::Form {
   public:
     /// writeSettings writes the settings file for Exit and throws FileError when it cannot;
-    /// whoever puts the program together knows where the texts come from.
-    FormDraw(Store& store, CommonDialog& dialog, std::function<void()> writeSettings);
+    /// whoever puts the program together knows where the texts come from. report tells
+    /// the user of a failure.
+    FormDraw(Store& store, CommonDialog& dialog, std::function<void()> writeSettings,
+             FailureReport report);
     ~FormDraw() override;
 
     void Form_Load() override;
@@ -65,15 +69,16 @@ class FormDraw : public toolkit::Form {
     void BuildMenus();
     void ShowTexts(const std::string& caption, const std::string& energy,
                    const std::string& timeStep);
-    void Halt(const std::string& message);
-    /// Shows a message with the timer stopped, so no tick runs while it is open.
-    void Report(const std::string& message);
+    void Halt(const TickFault& fault);
+    /// Tells of a failure with the timer stopped, so no tick runs while the message is open.
+    void Report(const UserError& failure);
     /// Interval 1 again after a command, unless the run is halted or ended.
     void ResumeTimer();
     void End();
 
     Store& store_;
     std::function<void()> writeSettings_;
+    FailureReport report_;
     std::unique_ptr<FormDrawView> view_;
     Integrator integrator_;
     toolkit::FormSlot<FormOption> planeChooser_;

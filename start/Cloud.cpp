@@ -27,11 +27,6 @@ bool TurnAngle(double a, double b, double& angle) {
 
 }  // namespace
 
-CloudError::CloudError(FpFault fault)
-    : UserError(std::string("Облако звезд не построено при этих стартовых параметрах: ") +
-                FpFaultText(fault) + "."),
-      fault_(fault) {}
-
 void PlaceStars(Store& store, NextRandom& random) {
     const double h = store.Size1 / 2;
     const double third = 1.0 / 3.0;

@@ -12,7 +12,7 @@
 /// The cloud could not be built from these parameters (a floating-point fault).
 class CloudError : public UserError {
   public:
-    explicit CloudError(FpFault fault);
+    explicit CloudError(FpFault fault) : UserError("cloud not built"), fault_(fault) {}
     FpFault fault() const { return fault_; }
 
   private:

@@ -1,11 +1,11 @@
 // The start form's rows, its load step and the start sequence.
 #include "start/FormStart.h"
 
+#include "core/FileError.h"
 #include "display/toolkit/Controls.h"
 #include "display/toolkit/Program.h"
 #include "start/Settings.h"
 #include "start/StartParameters.h"
-#include "storage/FileError.h"
 
 namespace {
 
@@ -19,8 +19,8 @@ constexpr int kRowTop = 120, kRowPitch = 480;
 
 }  // namespace
 
-FormStart::FormStart(Store& store, std::function<void()> handOver)
-    : Form(4620, 5190), store_(store), handOver_(std::move(handOver)) {
+FormStart::FormStart(Store& store, std::function<void()> handOver, FailureReport report)
+    : Form(4620, 5190), store_(store), handOver_(std::move(handOver)), report_(std::move(report)) {
     SetCaption(kStartCaption);
     // Created first: the button leads the focus order and holds the focus at the start.
     Command1 = toolkit::NewPushButton(Client(), {1440, 4320, 1575, 735}, "OK",
@@ -50,8 +50,7 @@ void FormStart::Form_Load() {
     try {
         LoadSettings(texts);
     } catch (const FileError& failure) {
-        toolkit::ShowMessage(this,
-                             failure.what() + std::string(" Оставлены значения по умолчанию."));
+        report_(SettingsNotLoaded(failure));
         return;
     }
     ShowTexts(texts);
@@ -74,18 +73,18 @@ void FormStart::Command1_Click() {
     try {
         StartRun(store_, texts);
     } catch (const StartParameterError& bad) {
-        toolkit::ShowMessage(this, bad.what());
+        report_(bad);
         Box(bad.box())->setFocus();
         Box(bad.box())->selectAll();
         return;
     } catch (const UserError& failed) {
-        toolkit::ShowMessage(this, failed.what());
+        report_(failed);
         return;
     }
     try {
         SaveSettings(texts);
     } catch (const FileError& failure) {
-        toolkit::ShowMessage(this, failure.what());  // the run goes on without the file
+        report_(failure);  // the run goes on without the file
     }
     handOver_();
     hide();

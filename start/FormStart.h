@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "core/Store.h"
+#include "core/UserError.h"
 #include "display/toolkit/Form.h"
 #include "start/StartTexts.h"
 
@@ -15,8 +16,9 @@ inline const char* const kStartCaption = "Стартовые параметры.
 
 class FormStart : public toolkit::Form {
   public:
-    /// handOver shows the main window and the plane chooser once the run is built.
-    FormStart(Store& store, std::function<void()> handOver);
+    /// handOver shows the main window and the plane chooser once the run is built; report
+    /// tells the user of a failure.
+    FormStart(Store& store, std::function<void()> handOver, FailureReport report);
 
     /// Fills the boxes from the settings file.
     void Form_Load() override;
@@ -37,5 +39,6 @@ class FormStart : public toolkit::Form {
 
     Store& store_;
     std::function<void()> handOver_;
+    FailureReport report_;
     std::array<QLineEdit*, kStartBoxCount> boxes_{};
 };

@@ -8,24 +8,16 @@
 
 namespace {
 
-std::string Quoted(const std::string& text) {
-    return "«" + text + "»";
-}
-
 double FiniteNumber(const StartTexts& texts, StartBox box) {
     const double v = ParseNumber(texts.text(box));
-    if (!std::isfinite(v))
-        throw StartParameterError(box, "Поле «" + BoxName(box) + "»: число " +
-                                           Quoted(texts.text(box)) + " слишком велико.");
+    if (!std::isfinite(v)) throw StartParameterError(box, texts.text(box), StartProblem::NotFinite);
     return v;
 }
 
 int BodyCount(const StartTexts& texts) {
     const double rounded = std::nearbyint(ParseNumber(texts.TextN));  // ties to even
     if (!(rounded >= 1 && rounded <= kMaxBodies))
-        throw StartParameterError(StartBox::N, "Поле «" + BoxName(StartBox::N) +
-                                                   "»: " + Quoted(texts.TextN) +
-                                                   " — число звезд должно быть от 1 до 32766.");
+        throw StartParameterError(StartBox::N, texts.TextN, StartProblem::CountOutOfRange);
     return static_cast<int>(rounded);
 }
 
@@ -42,9 +34,8 @@ StartParameters ConvertStartTexts(const StartTexts& texts) {
     p.dT = FiniteNumber(texts, StartBox::dT);
     p.No = FiniteNumber(texts, StartBox::No);
     if (p.Size1 == 0)
-        throw StartParameterError(
-            StartBox::Size1, "Поле «" + BoxName(StartBox::Size1) + "»: " + Quoted(texts.TextSize1) +
-                                 " — размер области не может быть равен нулю.");
+        throw StartParameterError(StartBox::Size1, texts.TextSize1,
+                                  StartProblem::SpaceRegionIsZero);
     return p;
 }
 

@@ -1,4 +1,4 @@
-// Access to the texts by box, and the box names used in messages.
+// Access to the texts by box.
 #include "start/StartTexts.h"
 
 std::string& StartTexts::text(StartBox box) {
@@ -25,26 +25,4 @@ const std::string& StartTexts::text(StartBox box) const {
             return TextNo;
     }
     return TextNo;
-}
-
-std::string BoxName(StartBox box) {
-    switch (box) {
-        case StartBox::N:
-            return "Количество звезд";
-        case StartBox::Size1:
-            return "Область пространства";
-        case StartBox::Size2:
-            return "Область распределения";
-        case StartBox::M:
-            return "Средняя масса звезд";
-        case StartBox::IM:
-            return "Средний импульс звезды";
-        case StartBox::dT:
-            return "Шаг интегрирования";
-        case StartBox::G:
-            return "Гравитационная постоянная";
-        case StartBox::No:
-            return "Частота обращения";
-    }
-    return {};
 }

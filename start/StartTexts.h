@@ -22,9 +22,6 @@ struct StartTexts {
     const std::string& text(StartBox box) const;
 };
 
-/// The label of a box without its colon or blanks ("Количество звезд"), for messages.
-std::string BoxName(StartBox box);
-
 /// The boxes in the line order of the settings file.
 inline constexpr std::array<StartBox, kStartBoxCount> kSettingsLineOrder = {
     StartBox::dT, StartBox::G,     StartBox::IM,    StartBox::M,

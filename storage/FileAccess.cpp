@@ -1,4 +1,4 @@
-// POSIX file access, with errno turned into Russian reasons.
+// POSIX file access; failures are FileError with the errno of the call that failed.
 #include "storage/FileAccess.h"
 
 #include <fcntl.h>
@@ -9,12 +9,9 @@
 #include <cstring>
 #include <random>
 
-#include "storage/FileError.h"
+#include "core/FileError.h"
 
 namespace {
-
-const char* const kReadAction = "Не удалось прочитать файл";
-const char* const kWriteAction = "Не удалось записать файл";
 
 std::function<long long(const std::string&)>& WriteLimit() {
     static std::function<long long(const std::string&)> limit;
@@ -49,37 +46,6 @@ std::string RandomSuffix() {
 
 }  // namespace
 
-std::string ReasonForErrno(int error) {
-    switch (error) {
-        case ENOENT:
-            return "файл или папка не существует";
-        case ENOTDIR:
-            return "часть пути не является папкой";
-        case EISDIR:
-            return "это папка, а не файл";
-        case EACCES:
-        case EPERM:
-            return "нет прав доступа";
-        case ENOSPC:
-            return "нет места на диске";
-        case EDQUOT:
-            return "превышена дисковая квота";
-        case EROFS:
-            return "диск доступен только для чтения";
-        case ENAMETOOLONG:
-            return "слишком длинное имя";
-        case EIO:
-            return "ошибка ввода-вывода";
-        case EMFILE:
-        case ENFILE:
-            return "открыто слишком много файлов";
-        case EFBIG:
-            return "файл слишком велик";
-        default:
-            return std::string("системная ошибка ") + std::to_string(error);
-    }
-}
-
 bool IsRegularFile(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
@@ -91,15 +57,17 @@ bool PathExists(const std::string& path) {
 }
 
 Bytes ReadFilePrefix(const std::string& path, std::size_t maxBytes) {
-    if (path.empty()) throw FileError(kReadAction, path, "имя файла пусто");
+    if (path.empty())
+        throw FileError(FileAction::Read, path, FileReason::Of(FileProblem::EmptyName));
     // Non-blocking, so that opening a pipe cannot hang; only regular files are read.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) throw FileError(kReadAction, path, ReasonForErrno(errno));
+    if (fd < 0) throw FileError(FileAction::Read, path, FileReason::System(errno));
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
-        throw FileError(kReadAction, path,
-                        S_ISDIR(st.st_mode) ? ReasonForErrno(EISDIR) : "это не обычный файл");
+        throw FileError(FileAction::Read, path,
+                        S_ISDIR(st.st_mode) ? FileReason::System(EISDIR)
+                                            : FileReason::Of(FileProblem::NotRegularFile));
     }
     Bytes bytes;
     std::uint8_t buffer[65536];
@@ -110,7 +78,7 @@ Bytes ReadFilePrefix(const std::string& path, std::size_t maxBytes) {
         if (got < 0) {
             const int error = errno;
             ::close(fd);
-            throw FileError(kReadAction, path, ReasonForErrno(error));
+            throw FileError(FileAction::Read, path, FileReason::System(error));
         }
         if (got == 0) break;
         bytes.insert(bytes.end(), buffer, buffer + got);
@@ -120,7 +88,8 @@ Bytes ReadFilePrefix(const std::string& path, std::size_t maxBytes) {
 }
 
 AtomicFileWriter::AtomicFileWriter(const std::string& path) : path_(path) {
-    if (path.empty()) throw FileError(kWriteAction, path, "имя файла пусто");
+    if (path.empty())
+        throw FileError(FileAction::Write, path, FileReason::Of(FileProblem::EmptyName));
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) Fail(EISDIR);
     if (IsDevice(path)) {
@@ -158,11 +127,12 @@ void AtomicFileWriter::Discard() {
 
 void AtomicFileWriter::Fail(int error) {
     Discard();
-    throw FileError(kWriteAction, path_, ReasonForErrno(error));
+    throw FileError(FileAction::Write, path_, FileReason::System(error));
 }
 
 void AtomicFileWriter::Write(const void* data, std::size_t size) {
-    if (fd_ < 0) throw FileError(kWriteAction, path_, "файл уже закрыт");
+    if (fd_ < 0)
+        throw FileError(FileAction::Write, path_, FileReason::Of(FileProblem::WriterClosed));
     if (const auto& limit = WriteLimit()) {
         const long long allowed = limit(path_);
         if (allowed >= 0 && written_ + size > static_cast<std::size_t>(allowed)) Fail(ENOSPC);
@@ -180,7 +150,8 @@ void AtomicFileWriter::Write(const void* data, std::size_t size) {
 }
 
 void AtomicFileWriter::Commit() {
-    if (fd_ < 0) throw FileError(kWriteAction, path_, "файл уже закрыт");
+    if (fd_ < 0)
+        throw FileError(FileAction::Write, path_, FileReason::Of(FileProblem::WriterClosed));
     if (tempPath_.empty()) {
         const int closed = ::close(fd_);
         fd_ = -1;

@@ -5,9 +5,9 @@
 #include <QImage>
 #include <QImageWriter>
 
+#include "core/FileError.h"
 #include "storage/DefaultName.h"
 #include "storage/FileAccess.h"
-#include "storage/FileError.h"
 
 std::string PictureNameFor(const std::string& FileName) {
     if (FileName.empty()) return DefaultName(".wmf");
@@ -26,6 +26,6 @@ void WritePicture(const std::string& path, const QImage& image) {
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, "BMP");
     if (!writer.write(image))
-        throw FileError("Не удалось записать файл", path, "изображение не преобразуется в BMP");
+        throw FileError(FileAction::Write, path, FileReason::Of(FileProblem::PictureNotEncoded));
     WriteFileAtomically(path, bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }

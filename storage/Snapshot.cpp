@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "storage/FileError.h"
+#include "core/FileError.h"
 
 namespace {
 
@@ -39,14 +39,13 @@ Bytes EncodeSnapshot(const Store& store) {
 }
 
 std::vector<Body> DecodeSnapshot(const Bytes& bytes) {
-    if (bytes.size() < 2) throw SnapshotRefused{"файл короче двух байт и не содержит числа звезд"};
+    if (bytes.size() < 2) throw SnapshotRefused{FileReason::Of(FileProblem::SnapshotTooShort)};
     const auto n = static_cast<std::int16_t>(bytes[0] | (bytes[1] << 8));
-    if (n < 1 || n > kMaxBodies)
-        throw SnapshotRefused{"число звезд " + std::to_string(n) + " вне диапазона 1..32766"};
+    if (n < 1 || n > kMaxBodies) throw SnapshotRefused{{FileProblem::SnapshotBadCount, 0, n}};
     if (bytes.size() < SnapshotSize(n))
-        throw SnapshotRefused{"файл обрывается: для " + std::to_string(n) + " звезд нужно " +
-                              std::to_string(SnapshotSize(n)) + " байт, а в нём " +
-                              std::to_string(bytes.size())};
+        throw SnapshotRefused{{FileProblem::SnapshotTruncated, 0, n,
+                               static_cast<long long>(SnapshotSize(n)),
+                               static_cast<long long>(bytes.size())}};
     std::vector<Body> bodies(static_cast<std::size_t>(n));
     const std::uint8_t* p = bytes.data() + 2;
     for (int k = 0; k < n; ++k) {
@@ -55,8 +54,7 @@ std::vector<Body> DecodeSnapshot(const Bytes& bytes) {
             *field = GetDouble(p);
             p += 8;
             if (!std::isfinite(*field))
-                throw SnapshotRefused{"звезда " + std::to_string(k + 1) +
-                                      " содержит значение, не являющееся конечным числом"};
+                throw SnapshotRefused{{FileProblem::SnapshotNotFinite, 0, k + 1}};
         }
     }
     return bodies;
@@ -72,7 +70,7 @@ void ReadSnapshot(const std::string& path, Store& store) {
     try {
         bodies = DecodeSnapshot(bytes);
     } catch (const SnapshotRefused& refused) {
-        throw FileError("Снимок не открыт", path, refused.reason);
+        throw FileError(FileAction::OpenSnapshot, path, refused.reason);
     }
     store.RecreateTables(static_cast<int>(bodies.size()));
     store.Bodies = std::move(bodies);

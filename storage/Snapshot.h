@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/FileError.h"
 #include "core/Store.h"
 #include "storage/FileAccess.h"
 
@@ -23,7 +24,7 @@ Bytes EncodeSnapshot(const Store& store);
 std::vector<Body> DecodeSnapshot(const Bytes& bytes);
 
 struct SnapshotRefused {
-    std::string reason;
+    FileReason reason;
 };
 
 /// Writes the store's bodies to path. Throws FileError.

@@ -2,13 +2,14 @@
 // the pending open and the behaviour on a floating-point fault.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstring>
 #include <vector>
 
+#include "core/FileError.h"
 #include "core/Integrator.h"
 #include "core/ReferenceRow.h"
 #include "core/Tick.h"
-#include "core/UserError.h"
 
 namespace {
 
@@ -34,9 +35,9 @@ class RecordingHooks : public TickHooks {
         for (const Body& b : s.Bodies)
             drawn.push_back({b.x, b.y, b.z});
     }
-    void LoadSnapshot(Store& s, const std::string&) override {
+    void LoadSnapshot(Store& s, const std::string& path) override {
         calls.push_back("load");
-        if (refuse) throw UserError("refused");
+        if (refuse) throw FileError(FileAction::OpenSnapshot, path, FileReason::System(EACCES));
         s.RecreateTables(static_cast<int>(snapshot.size()));
         s.Bodies = snapshot;
     }
@@ -204,7 +205,7 @@ TEST(Tick, PendingOpenHappensBetweenCommitAndDraw) {
         hooks.snapshot.push_back(AtRest(10.0 * k, 1, 1, 1));
     Integrator integrator;
     const TickOutcome outcome = RunTick(s, hooks, integrator);
-    EXPECT_TRUE(outcome.loadError.empty());
+    EXPECT_FALSE(outcome.loadError);
     EXPECT_EQ(hooks.calls, (std::vector<std::string>{"erase", "load", "draw", "texts"}));
     EXPECT_EQ(hooks.erased.size(), 3u);  // the old bodies, in the old plane
     EXPECT_EQ(hooks.erasedPlane, "xy");
@@ -224,7 +225,9 @@ TEST(Tick, RefusedOpenLeavesTheRunGoing) {
     hooks.refuse = true;
     Integrator integrator;
     const TickOutcome outcome = RunTick(s, hooks, integrator);
-    EXPECT_EQ(outcome.loadError, "refused");
+    ASSERT_TRUE(outcome.loadError);
+    EXPECT_EQ(outcome.loadError->path(), "bad.kvx");
+    EXPECT_EQ(outcome.loadError->reason().systemError, EACCES);
     EXPECT_EQ(s.N(), 2);
     EXPECT_EQ(s.FileName, "old.kvx");
     EXPECT_TRUE(s.FileToOpen.empty());  // not retried at every tick

@@ -3,6 +3,7 @@
 #include <QMenuBar>
 #include <charconv>
 
+#include "app/Messages.h"
 #include "core/FpFault.h"
 #include "tests/display/WindowTestSupport.h"
 

@@ -39,7 +39,8 @@ TEST(FuzzProperties, FaultySnapshotReadersAndWritersAreCaught) {
         return DecodeSnapshot(zeroed);
     };
     auto refusesTrailingBytes = [](const Bytes& b) {
-        if (b.size() != SnapshotSize(b[0] | b[1] << 8)) throw SnapshotRefused{"length"};
+        if (b.size() != SnapshotSize(b[0] | b[1] << 8))
+            throw SnapshotRefused{FileReason::Of(FileProblem::SnapshotTruncated)};
         return DecodeSnapshot(b);
     };
     auto setsAccelerations = [](const Bytes& b) {
@@ -47,7 +48,7 @@ TEST(FuzzProperties, FaultySnapshotReadersAndWritersAreCaught) {
         bodies[0].ax = 1;
         return bodies;
     };
-    auto refusesSilently = [](const Bytes&) -> std::vector<Body> { throw SnapshotRefused{""}; };
+    auto refusesSilently = [](const Bytes&) -> std::vector<Body> { throw SnapshotRefused{}; };
     auto throwsOther = [](const Bytes&) -> std::vector<Body> { throw std::length_error("n"); };
     auto bigEndianCount = [](const Store& s) {
         Bytes b = EncodeSnapshot(s);

@@ -56,7 +56,8 @@ std::string CheckSnapshot(const Bytes& bytes, SnapshotDecoder decode, SnapshotEn
         bodies = decode(bytes);
     } catch (const SnapshotRefused& refused) {
         if (IsWellFormedSnapshot(bytes)) return "a well-formed snapshot was refused";
-        if (refused.reason.empty()) return "a refusal without a reason";
+        // A decoder states what is wrong with the content; a system error is no such reason.
+        if (refused.reason.problem == FileProblem::System) return "a refusal without a reason";
         return {};
     } catch (const std::exception& e) {
         return std::string("the reader threw ") + e.what();

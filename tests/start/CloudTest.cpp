@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "app/Messages.h"
 #include "start/Cloud.h"
 #include "start/StartParameters.h"
 
@@ -112,7 +113,7 @@ TEST(Cloud, FaultWhileBuildingIsReported) {
         FAIL() << "no fault reported";
     } catch (const CloudError& e) {
         EXPECT_EQ(e.fault(), FpFault::Overflow);
-        EXPECT_NE(std::string(e.what()).find("переполнение"), std::string::npos);
+        EXPECT_NE(Message(e).find("переполнение"), std::string::npos);
     }
 }
 

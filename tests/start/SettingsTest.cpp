@@ -4,9 +4,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "core/FileError.h"
 #include "start/Settings.h"
 #include "storage/FileAccess.h"
-#include "storage/FileError.h"
 #include "tests/support/FileContents.h"
 #include "tests/support/TempFolder.h"
 

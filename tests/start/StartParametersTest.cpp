@@ -10,7 +10,7 @@ std::optional<StartBox> RefusedBox(const StartTexts& texts) {
     try {
         ConvertStartTexts(texts);
     } catch (const StartParameterError& e) {
-        EXPECT_NE(std::string(e.what()).find(BoxName(e.box())), std::string::npos) << e.what();
+        EXPECT_EQ(e.text(), texts.text(e.box()));  // the message quotes the box as typed
         return e.box();
     }
     return std::nullopt;

@@ -5,8 +5,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/Messages.h"
+#include "core/FileError.h"
 #include "storage/FileAccess.h"
-#include "storage/FileError.h"
 #include "tests/support/FileContents.h"
 #include "tests/support/TempFolder.h"
 
@@ -16,7 +17,7 @@ std::string WriteFailure(const std::string& path, const std::string& content) {
     try {
         WriteFileAtomically(path, content.data(), content.size());
     } catch (const FileError& e) {
-        return e.what();
+        return Message(e);
     }
     return "";
 }
@@ -97,6 +98,6 @@ TEST(FileAccess, ReadingIsBoundedAndNamesFailures) {
         ADD_FAILURE();
     } catch (const FileError& e) {
         EXPECT_EQ(e.path(), folder.path("none"));
-        EXPECT_NE(e.reason().find("не существует"), std::string::npos);
+        EXPECT_NE(Message(e).find("не существует"), std::string::npos);
     }
 }

@@ -1,0 +1,182 @@
+// Russian messages: a file and the reason, a box and its text, a fault and its step.
+#include "app/Messages.h"
+
+#include <cerrno>
+
+#include "app/RunnerOptions.h"
+#include "core/FileError.h"
+#include "core/Tick.h"
+#include "display/NumberText.h"
+#include "display/TimeStep.h"
+#include "start/Cloud.h"
+#include "start/Settings.h"
+#include "start/StartParameters.h"
+
+namespace {
+
+std::string Quoted(const std::string& text) {
+    return "«" + text + "»";
+}
+
+std::string SystemReason(int error) {
+    switch (error) {
+        case ENOENT:
+            return "файл или папка не существует";
+        case ENOTDIR:
+            return "часть пути не является папкой";
+        case EISDIR:
+            return "это папка, а не файл";
+        case EACCES:
+        case EPERM:
+            return "нет прав доступа";
+        case ENOSPC:
+            return "нет места на диске";
+        case EDQUOT:
+            return "превышена дисковая квота";
+        case EROFS:
+            return "диск доступен только для чтения";
+        case ENAMETOOLONG:
+            return "слишком длинное имя";
+        case EIO:
+            return "ошибка ввода-вывода";
+        case EMFILE:
+        case ENFILE:
+            return "открыто слишком много файлов";
+        case EFBIG:
+            return "файл слишком велик";
+        default:
+            return "системная ошибка " + std::to_string(error);
+    }
+}
+
+std::string Reason(const FileReason& r) {
+    switch (r.problem) {
+        case FileProblem::System:
+            return SystemReason(r.systemError);
+        case FileProblem::EmptyName:
+            return "имя файла пусто";
+        case FileProblem::NotRegularFile:
+            return "это не обычный файл";
+        case FileProblem::WriterClosed:
+            return "файл уже закрыт";
+        case FileProblem::PictureNotEncoded:
+            return "изображение не преобразуется в BMP";
+        case FileProblem::SnapshotTooShort:
+            return "файл короче двух байт и не содержит числа звезд";
+        case FileProblem::SnapshotBadCount:
+            return "число звезд " + std::to_string(r.count) + " вне диапазона 1..32766";
+        case FileProblem::SnapshotTruncated:
+            return "файл обрывается: для " + std::to_string(r.count) + " звезд нужно " +
+                   std::to_string(r.needed) + " байт, а в нём " + std::to_string(r.actual);
+        case FileProblem::SnapshotNotFinite:
+            return "звезда " + std::to_string(r.count) +
+                   " содержит значение, не являющееся конечным числом";
+    }
+    return {};
+}
+
+std::string Action(FileAction action) {
+    switch (action) {
+        case FileAction::Read:
+            return "Не удалось прочитать файл";
+        case FileAction::Write:
+            return "Не удалось записать файл";
+        case FileAction::OpenSnapshot:
+            return "Снимок не открыт";
+    }
+    return {};
+}
+
+std::string FileMessage(const FileError& e) {
+    return Action(e.action()) + " " + Quoted(e.path()) + ": " + Reason(e.reason()) + ".";
+}
+
+// The label of a box without its colon or blanks.
+std::string BoxName(StartBox box) {
+    switch (box) {
+        case StartBox::N:
+            return "Количество звезд";
+        case StartBox::Size1:
+            return "Область пространства";
+        case StartBox::Size2:
+            return "Область распределения";
+        case StartBox::M:
+            return "Средняя масса звезд";
+        case StartBox::IM:
+            return "Средний импульс звезды";
+        case StartBox::dT:
+            return "Шаг интегрирования";
+        case StartBox::G:
+            return "Гравитационная постоянная";
+        case StartBox::No:
+            return "Частота обращения";
+    }
+    return {};
+}
+
+std::string StartParameterMessage(const StartParameterError& e) {
+    const std::string box = "Поле " + Quoted(BoxName(e.box())) + ": ";
+    switch (e.problem()) {
+        case StartProblem::NotFinite:
+            return box + "число " + Quoted(e.text()) + " слишком велико.";
+        case StartProblem::CountOutOfRange:
+            return box + Quoted(e.text()) + " — число звезд должно быть от 1 до 32766.";
+        case StartProblem::SpaceRegionIsZero:
+            return box + Quoted(e.text()) + " — размер области не может быть равен нулю.";
+    }
+    return {};
+}
+
+std::string ArgumentMessage(const ArgumentError& e) {
+    switch (e.problem()) {
+        case ArgumentProblem::Unparsable:
+            return e.value();
+        case ArgumentProblem::ExtraArguments:
+            return "Лишние аргументы: " + e.value();
+        case ArgumentProblem::UnknownPlane:
+            return "Плоскость " + Quoted(e.value()) + " неизвестна: допустимы xy, xz и yz.";
+        case ArgumentProblem::BadStepCount:
+            return "Число шагов " + Quoted(e.value()) +
+                   " должно быть целым неотрицательным числом.";
+        case ArgumentProblem::BadThreadCount:
+            return "Число потоков " + Quoted(e.value()) + " должно быть целым числом от 1 до " +
+                   std::to_string(kMaxRunnerThreads) + ".";
+    }
+    return {};
+}
+
+}  // namespace
+
+std::string FpFaultText(FpFault fault) {
+    switch (fault) {
+        case FpFault::None:
+            return "нет ошибки";
+        case FpFault::InvalidOperation:
+            return "недопустимая операция";
+        case FpFault::DivisionByZero:
+            return "деление на ноль";
+        case FpFault::Overflow:
+            return "переполнение";
+    }
+    return {};
+}
+
+std::string Message(const UserError& failure) {
+    if (const auto* e = dynamic_cast<const FileError*>(&failure)) return FileMessage(*e);
+    if (const auto* e = dynamic_cast<const SettingsNotLoaded*>(&failure))
+        return FileMessage(e->cause()) + " Оставлены значения по умолчанию.";
+    if (const auto* e = dynamic_cast<const StartParameterError*>(&failure))
+        return StartParameterMessage(*e);
+    if (const auto* e = dynamic_cast<const CloudError*>(&failure))
+        return "Облако звезд не построено при этих стартовых параметрах: " +
+               FpFaultText(e->fault()) + ".";
+    if (const auto* e = dynamic_cast<const TickFault*>(&failure))
+        return "Моделирование остановлено на шаге " + std::to_string(e->step()) +
+               ": ошибка вычислений (" + FpFaultText(e->fault()) +
+               "). Состояние звезд сохранено таким, каким оно было до этого шага.";
+    if (const auto* e = dynamic_cast<const TimeStepOverflow*>(&failure))
+        return "Шаг интегрирования не увеличен:" + NumberText(e->dT()) +
+               " × 1.5 выходит за пределы чисел двойной точности.";
+    if (const auto* e = dynamic_cast<const ArgumentError*>(&failure)) return ArgumentMessage(*e);
+    return failure.what();
+}

@@ -1,0 +1,50 @@
+// A file that could not be read or written, or a snapshot that was refused: what was being
+// done, the path, and why, as facts. The tick carries it in its outcome when the snapshot
+// it was asked to open is refused.
+#pragma once
+
+#include <string>
+
+#include "core/UserError.h"
+
+enum class FileAction { Read, Write, OpenSnapshot };
+
+enum class FileProblem {
+    System,             ///< the system refused; systemError holds errno
+    EmptyName,          ///< no name was given
+    NotRegularFile,     ///< a pipe, a device or a socket where a file was expected
+    WriterClosed,       ///< written after the writer was committed or failed
+    PictureNotEncoded,  ///< the picture could not be turned into the file format
+    SnapshotTooShort,   ///< fewer than the two bytes of the body count
+    SnapshotBadCount,   ///< count holds the body count, outside 1..32766
+    SnapshotTruncated,  ///< count bodies need `needed` bytes, the file has `actual`
+    SnapshotNotFinite,  ///< star `count` (from 1) holds an infinity or a NaN
+};
+
+struct FileReason {
+    FileProblem problem = FileProblem::System;
+    int systemError = 0;
+    long long count = 0, needed = 0, actual = 0;
+
+    static FileReason System(int error) { return {FileProblem::System, error}; }
+    static FileReason Of(FileProblem problem) { return {problem}; }
+};
+
+class FileError : public UserError {
+  public:
+    FileError(FileAction action, const std::string& path, const FileReason& reason)
+        : UserError("file " + path + ": problem " +
+                    std::to_string(static_cast<int>(reason.problem)) + ", errno " +
+                    std::to_string(reason.systemError)),
+          action_(action),
+          path_(path),
+          reason_(reason) {}
+    FileAction action() const { return action_; }
+    const std::string& path() const { return path_; }
+    const FileReason& reason() const { return reason_; }
+
+  private:
+    FileAction action_;
+    std::string path_;
+    FileReason reason_;
+};

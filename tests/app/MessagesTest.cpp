@@ -1,0 +1,78 @@
+// The words for every failure: each names what failed (the box, the file, the step) and why,
+// and no kind of failure is left without words.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <set>
+
+#include "app/Messages.h"
+#include "app/RunnerOptions.h"
+#include "core/FileError.h"
+#include "core/Tick.h"
+#include "start/Settings.h"
+#include "start/StartParameters.h"
+
+namespace {
+
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+}  // namespace
+
+TEST(Messages, StartParameterMessagesNameTheBoxAsLabelledAndTheTextAsTyped) {
+    // The labels of the start form, without colon and blanks.
+    const std::pair<StartBox, const char*> boxes[] = {
+        {StartBox::N, "Количество звезд"},          {StartBox::Size1, "Область пространства"},
+        {StartBox::Size2, "Область распределения"}, {StartBox::M, "Средняя масса звезд"},
+        {StartBox::IM, "Средний импульс звезды"},   {StartBox::dT, "Шаг интегрирования"},
+        {StartBox::G, "Гравитационная постоянная"}, {StartBox::No, "Частота обращения"}};
+    for (StartProblem problem : {StartProblem::NotFinite, StartProblem::CountOutOfRange,
+                                 StartProblem::SpaceRegionIsZero}) {
+        for (const auto& [box, label] : boxes) {
+            const std::string m = Message(StartParameterError(box, "1e999x", problem));
+            EXPECT_TRUE(Contains(m, std::string("«") + label + "»")) << m;
+            EXPECT_TRUE(Contains(m, "«1e999x»")) << m;
+        }
+    }
+}
+
+TEST(Messages, EveryFileProblemHasItsOwnReason) {
+    std::set<std::string> seen;
+    for (int p = 0; p <= static_cast<int>(FileProblem::SnapshotNotFinite); ++p) {
+        const FileReason reason{static_cast<FileProblem>(p), ENOSPC, 7, 394, 100};
+        const std::string m = Message(FileError(FileAction::Write, "runs/a.kvx", reason));
+        EXPECT_TRUE(Contains(m, "«runs/a.kvx»: ")) << m;
+        EXPECT_TRUE(seen.insert(m).second) << "two problems share the words " << m;
+    }
+    const FileReason truncated{FileProblem::SnapshotTruncated, 0, 7, 394, 100};
+    const std::string m = Message(FileError(FileAction::OpenSnapshot, "a.kvx", truncated));
+    EXPECT_EQ(m,
+              "Снимок не открыт «a.kvx»: файл обрывается: для 7 звезд нужно 394 байт, а в нём "
+              "100.");
+}
+
+TEST(Messages, SystemErrorsAndActionsInWords) {
+    const auto m = [](FileAction action, int error) {
+        return Message(FileError(action, "x", FileReason::System(error)));
+    };
+    EXPECT_EQ(m(FileAction::Read, ENOENT),
+              "Не удалось прочитать файл «x»: файл или папка не существует.");
+    EXPECT_EQ(m(FileAction::Write, EACCES), "Не удалось записать файл «x»: нет прав доступа.");
+    EXPECT_TRUE(Contains(m(FileAction::Write, EPERM), "нет прав доступа"));
+    EXPECT_TRUE(Contains(m(FileAction::Write, 12345), "системная ошибка 12345"));
+}
+
+TEST(Messages, FaultsStepsAndKeptDefaults) {
+    const std::string halted = Message(TickFault(FpFault::DivisionByZero, 31));
+    EXPECT_TRUE(Contains(halted, "на шаге 31")) << halted;
+    EXPECT_TRUE(Contains(halted, "деление на ноль")) << halted;
+    const std::set<std::string> faults = {FpFaultText(FpFault::InvalidOperation),
+                                          FpFaultText(FpFault::DivisionByZero),
+                                          FpFaultText(FpFault::Overflow)};
+    EXPECT_EQ(faults.size(), 3u);
+    const FileError unreadable(FileAction::Read, "Kvorax.ini", FileReason::System(EACCES));
+    EXPECT_EQ(Message(SettingsNotLoaded(unreadable)),
+              Message(unreadable) + " Оставлены значения по умолчанию.");
+    EXPECT_TRUE(Contains(Message(ArgumentError(ArgumentProblem::UnknownPlane, "zx")), "«zx»"));
+}
