@@ -1,9 +1,11 @@
 // The computation of a row block, shared by the vector instruction sets: each lane is one
 // row i, and j runs in order, so every lane adds its terms in j order exactly as the plain
 // loop does. Ops supplies the vector type (whose + - × ÷ are the compiler's element-wise
-// operators) and the loads, stores and masked operations; include this only from a kernel
+// operators), the broadcast, the root and the masked operations; include this only from a kernel
 // file, with Ops in an anonymous namespace, so that nothing here is shared with other files.
 #pragma once
+
+#include <cstring>
 
 #include "core/RowBlockKernel.h"
 
@@ -16,10 +18,10 @@ class RowBlock {
     RowBlock(const RowBlockArgs& args, int row0)
         : a_(args),
           row0_(row0),
-          xi_(Ops::Load(args.x + row0)),
-          yi_(Ops::Load(args.y + row0)),
-          zi_(Ops::Load(args.z + row0)),
-          mi_(Ops::Load(args.mass + row0)),
+          xi_(Load(args.x + row0)),
+          yi_(Load(args.y + row0)),
+          zi_(Load(args.z + row0)),
+          mi_(Load(args.mass + row0)),
           G_(Ops::Broadcast(args.G)),
           half_(Ops::Broadcast(0.5)),
           // The plain loop forms mass_i × G at each pair, so a lone body never forms it.
@@ -44,8 +46,8 @@ class RowBlock {
 
     /// Rotating-frame term, new velocities, next positions and the kinetic amount.
     void Finish() {
-        const V vx0 = Ops::Load(a_.vx + row0_), vy0 = Ops::Load(a_.vy + row0_);
-        const V vz0 = Ops::Load(a_.vz + row0_);
+        const V vx0 = Load(a_.vx + row0_), vy0 = Load(a_.vy + row0_);
+        const V vz0 = Load(a_.vz + row0_);
         const V w = Ops::Broadcast(a_.w), dT = Ops::Broadcast(a_.dT);
         const V ax = w * vy0 + ax_;
         const V ay = ay_ - w * vx0;
@@ -103,7 +105,12 @@ class RowBlock {
         return h + (v * dT + x);
     }
 
-    void Store(double* out, V v) const { Ops::Store(out + row0_, v); }
+    void Store(double* out, V v) const { std::memcpy(out + row0_, &v, sizeof v); }
+    static V Load(const double* in) {
+        V v;
+        std::memcpy(&v, in, sizeof v);  // unaligned: the arrays are plain vectors of doubles
+        return v;
+    }
 
     const RowBlockArgs& a_;
     const int row0_;

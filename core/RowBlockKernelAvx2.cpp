@@ -11,8 +11,6 @@ struct Avx2 {
     using M = __m256d;  ///< all ones in the lanes that count
     static constexpr int kLanes = 4;
 
-    static V Load(const double* p) { return _mm256_loadu_pd(p); }
-    static void Store(double* p, V v) { _mm256_storeu_pd(p, v); }
     static V Broadcast(double d) { return _mm256_set1_pd(d); }
     static V Sqrt(V a) { return _mm256_sqrt_pd(a); }
 

@@ -11,8 +11,6 @@ struct Avx512 {
     using M = __mmask8;
     static constexpr int kLanes = 8;
 
-    static V Load(const double* p) { return _mm512_loadu_pd(p); }
-    static void Store(double* p, V v) { _mm512_storeu_pd(p, v); }
     static V Broadcast(double d) { return _mm512_set1_pd(d); }
     static V Sqrt(V a) { return _mm512_sqrt_pd(a); }
 

@@ -22,7 +22,7 @@ std::optional<FileError> PerformPendingOpen(Store& store, TickHooks& hooks) {
     const std::string path = std::move(store.FileToOpen);
     store.FileToOpen.clear();
     try {
-        hooks.LoadSnapshot(store, path);
+        hooks.loadis(store, path);
     } catch (const FileError& refused) {
         return refused;
     }

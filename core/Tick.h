@@ -19,9 +19,9 @@ class TickHooks {
     virtual void ErasePass(const Store& store) = 0;
     /// Paints every body's position, projected on DrawnPlane, in white.
     virtual void DrawPass(const Store& store) = 0;
-    /// Replaces N and both tables with the snapshot at path. Throws FileError when the
-    /// file is refused; the store must then be unchanged.
-    virtual void LoadSnapshot(Store& store, const std::string& path) = 0;
+    /// The load point's reading: replaces N and both tables with the snapshot at path.
+    /// Throws FileError when the file is refused; the store must then be unchanged.
+    virtual void loadis(Store& store, const std::string& path) = 0;
     /// Shows the step number, the energy and the time step.
     virtual void ShowTexts(const Store& store, double Energy) = 0;
 };

@@ -14,21 +14,6 @@
 #include "storage/PictureExport.h"
 #include "storage/Snapshot.h"
 
-// The tick's hooks on Picture1, with the texts going to the caption and the labels.
-class FormDrawView : public TickView {
-  public:
-    explicit FormDrawView(FormDraw& form) : TickView(form.Picture1->picture()), form_(form) {}
-
-    void LoadSnapshot(Store&, const std::string& path) override { form_.loadis(path); }
-    void ShowTexts(const Store& store, double Energy) override {
-        TickView::ShowTexts(store, Energy);
-        form_.ShowTexts(texts_.caption, texts_.energy, texts_.timeStep);
-    }
-
-  private:
-    FormDraw& form_;
-};
-
 FormDraw::FormDraw(Store& store, CommonDialog& dialog, std::function<void()> writeSettings,
                    FailureReport report)
     : Form(11100, 6795),
@@ -44,7 +29,7 @@ FormDraw::FormDraw(Store& store, CommonDialog& dialog, std::function<void()> wri
       store_(store),
       writeSettings_(std::move(writeSettings)),
       report_(std::move(report)),
-      view_(std::make_unique<FormDrawView>(*this)),
+      view_(Picture1->picture()),
       planeChooser_([this] { return new FormOption(store_); }) {
     SetCaption(kDrawCaption);
     Client()->setAutoFillBackground(true);
@@ -55,8 +40,6 @@ FormDraw::FormDraw(Store& store, CommonDialog& dialog, std::function<void()> wri
     setTabOrder(Command1, Command2);
     BuildMenus();
 }
-
-FormDraw::~FormDraw() = default;
 
 void FormDraw::BuildMenus() {
     QMenu* FileMenu = toolkit::AddMenu(MenuBar(), "&Файл");
@@ -79,17 +62,17 @@ void FormDraw::Form_Load() {
 
 void FormDraw::Timer1_Timer() {
     if (halted_ || ended_) return;
-    const TickOutcome outcome = RunTick(store_, *view_, integrator_);
+    const TickOutcome outcome = RunTick(store_, view_, integrator_);
     Picture1->Refresh();
+    if (outcome.fault == FpFault::None) ShowTexts(view_.texts());
     if (outcome.loadError) Report(*outcome.loadError);
     if (outcome.fault != FpFault::None) Halt(TickFault(outcome.fault, outcome.step));
 }
 
-void FormDraw::ShowTexts(const std::string& caption, const std::string& energy,
-                         const std::string& timeStep) {
-    SetCaption(caption);
-    toolkit::SetCaption(Label1, energy);
-    toolkit::SetCaption(Label2, timeStep);
+void FormDraw::ShowTexts(const TickTexts& texts) {
+    SetCaption(texts.caption);
+    toolkit::SetCaption(Label1, texts.energy);
+    toolkit::SetCaption(Label2, texts.timeStep);
 }
 
 void FormDraw::Command1_Click() {
@@ -106,29 +89,21 @@ void FormDraw::Command2_Click() {
 }
 
 void FormDraw::Saving_Click() {
-    Timer1.SetInterval(0);
-    const std::string name = store_.FileName.empty() ? DefaultName(".kvx") : store_.FileName;
-    try {
+    WhileStopped([this] {
+        const std::string name = store_.FileName.empty() ? DefaultName(".kvx") : store_.FileName;
         WriteSnapshot(name, store_);
         store_.FileName.clear();
-    } catch (const FileError& failure) {
-        report_(failure);
-    }
-    ResumeTimer();
+    });
 }
 
 void FormDraw::SaveAs_Click() {
-    Timer1.SetInterval(0);
-    CommonDialog1.SetFilter(kSnapshotFilter);
-    CommonDialog1.ShowSave();
-    const std::string name = CommonDialog1.FileName();
-    try {
+    WhileStopped([this] {
+        CommonDialog1.SetFilter(kSnapshotFilter);
+        CommonDialog1.ShowSave();
+        const std::string name = CommonDialog1.FileName();
         if (!name.empty()) WriteSnapshot(name, store_);
         store_.FileName = name;  // also when empty: a name given before is forgotten
-    } catch (const FileError& failure) {
-        report_(failure);
-    }
-    ResumeTimer();
+    });
 }
 
 void FormDraw::load_Click() {
@@ -143,24 +118,15 @@ void FormDraw::load_Click() {
 }
 
 void FormDraw::Photo_Click() {
-    Timer1.SetInterval(0);
-    const std::string name = PictureNameFor(store_.FileName);
-    try {
-        WritePicture(name, Picture1->picture().Image());
+    WhileStopped([this] {
+        WritePicture(PictureNameFor(store_.FileName), Picture1->picture().Image());
         if (store_.FileName.starts_with("Noname")) store_.FileName.clear();
-    } catch (const FileError& failure) {
-        report_(failure);
-    }
-    ResumeTimer();
+    });
 }
 
 void FormDraw::quit_Click() {
     End();
-    try {
-        writeSettings_();
-    } catch (const FileError& failure) {
-        report_(failure);
-    }
+    Attempt(writeSettings_);
     toolkit::EndProgram();
 }
 
@@ -177,8 +143,18 @@ void FormDraw::ShowPlaneChooser() {
     planeChooser_.Show();
 }
 
-void FormDraw::loadis(const std::string& path) {
-    ReadSnapshot(path, store_);
+void FormDraw::WhileStopped(const std::function<void()>& command) {
+    Timer1.SetInterval(0);
+    Attempt(command);
+    ResumeTimer();
+}
+
+void FormDraw::Attempt(const std::function<void()>& command) {
+    try {
+        command();
+    } catch (const FileError& failure) {
+        report_(failure);
+    }
 }
 
 void FormDraw::Halt(const TickFault& fault) {

@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <functional>
-#include <memory>
 
 #include "core/Integrator.h"
 #include "core/Store.h"
@@ -14,12 +13,11 @@
 #include "core/UserError.h"
 #include "display/CommonDialog.h"
 #include "display/FormOption.h"
+#include "display/TickView.h"
 #include "display/toolkit/Form.h"
 #include "display/toolkit/FormSlot.h"
 #include "display/toolkit/FormTimer.h"
 #include "display/toolkit/PictureBox.h"
-
-class FormDrawView;
 
 inline const char* const kSnapshotFilter = "Кворакс файлы|*.kvx";
 
@@ -30,7 +28,6 @@ class FormDraw : public toolkit::Form {
     /// the user of a failure.
     FormDraw(Store& store, CommonDialog& dialog, std::function<void()> writeSettings,
              FailureReport report);
-    ~FormDraw() override;
 
     void Form_Load() override;
     void Timer1_Timer();
@@ -42,9 +39,6 @@ class FormDraw : public toolkit::Form {
     void quit_Click();
     void Change_paralll_Click();
     void Photo_Click();
-
-    /// Replaces N and both tables with the snapshot at path; the tick's load point.
-    void loadis(const std::string& path);
 
     /// Shows the plane chooser, creating it when it does not exist.
     void ShowPlaneChooser();
@@ -65,11 +59,14 @@ class FormDraw : public toolkit::Form {
     void Form_Unload() override;
 
   private:
-    friend class FormDrawView;
     void BuildMenus();
-    void ShowTexts(const std::string& caption, const std::string& energy,
-                   const std::string& timeStep);
+    void ShowTexts(const TickTexts& texts);
     void Halt(const TickFault& fault);
+    /// Runs a file command with the timer stopped, so no tick runs meanwhile; a file that
+    /// cannot be written is told, and the run goes on.
+    void WhileStopped(const std::function<void()>& command);
+    /// Runs a file command; tells of a file that cannot be written.
+    void Attempt(const std::function<void()>& command);
     /// Tells of a failure with the timer stopped, so no tick runs while the message is open.
     void Report(const UserError& failure);
     /// Interval 1 again after a command, unless the run is halted or ended.
@@ -79,7 +76,7 @@ class FormDraw : public toolkit::Form {
     Store& store_;
     std::function<void()> writeSettings_;
     FailureReport report_;
-    std::unique_ptr<FormDrawView> view_;
+    TickView view_;
     Integrator integrator_;
     toolkit::FormSlot<FormOption> planeChooser_;
     bool halted_ = false;

@@ -17,7 +17,7 @@ void TickView::DrawPass(const Store& store) {
     PlotAll(store, qRgb(255, 255, 255));
 }
 
-void TickView::LoadSnapshot(Store& store, const std::string& path) {
+void TickView::loadis(Store& store, const std::string& path) {
     ReadSnapshot(path, store);
 }
 

@@ -1,5 +1,5 @@
 // The tick's hooks on a picture: the erase and draw passes, the snapshot load point and
-// the texts. The runner uses it as it is; the main window also shows the texts.
+// the texts. The runner and the main window both use it, and show its texts after a tick.
 #pragma once
 
 #include "core/Tick.h"
@@ -12,7 +12,7 @@ class TickView : public TickHooks {
 
     void ErasePass(const Store& store) override;
     void DrawPass(const Store& store) override;
-    void LoadSnapshot(Store& store, const std::string& path) override;
+    void loadis(Store& store, const std::string& path) override;
     void ShowTexts(const Store& store, double Energy) override;
 
     /// The texts of the last tick that reached its end (design captions before).
@@ -20,11 +20,10 @@ class TickView : public TickHooks {
     /// The energy of the last tick that reached its end.
     double energy() const { return energy_; }
 
-  protected:
+  private:
+    void PlotAll(const Store& store, QRgb colour);
+
     Picture& picture_;
     TickTexts texts_{kDrawCaption, kEnergyLabelDesign, kTimeStepLabelDesign};
     double energy_ = 0;
-
-  private:
-    void PlotAll(const Store& store, QRgb colour);
 };

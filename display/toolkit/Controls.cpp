@@ -5,23 +5,15 @@
 
 namespace toolkit {
 
-namespace {
-
-QRect InPixels(QRect twips) {
-    return TwipsRect(twips.x(), twips.y(), twips.width(), twips.height());
-}
-
-}  // namespace
-
 QLineEdit* NewTextBox(QWidget* client, QRect twips, const std::string& text) {
     auto* box = new QLineEdit(QString::fromStdString(text), client);
-    box->setGeometry(InPixels(twips));
+    box->setGeometry(TwipsRect(twips));
     return box;
 }
 
 QLabel* NewLabel(QWidget* client, QRect twips, const std::string& caption) {
     auto* label = new QLabel(QString::fromStdString(caption), client);
-    label->setGeometry(InPixels(twips));
+    label->setGeometry(TwipsRect(twips));
     label->setTextFormat(Qt::PlainText);
     label->setWordWrap(true);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -31,7 +23,7 @@ QLabel* NewLabel(QWidget* client, QRect twips, const std::string& caption) {
 QPushButton* NewPushButton(QWidget* client, QRect twips, const std::string& caption,
                            std::function<void()> click) {
     auto* button = new QPushButton(QString::fromStdString(caption), client);
-    button->setGeometry(InPixels(twips));
+    button->setGeometry(TwipsRect(twips));
     QObject::connect(button, &QPushButton::clicked, button, [click] { click(); });
     return button;
 }

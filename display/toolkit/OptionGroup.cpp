@@ -12,7 +12,7 @@ OptionGroup::OptionGroup(QWidget* client) : client_(client) {
 int OptionGroup::Add(QRect twips, const std::string& caption, std::function<void()> click) {
     const int index = static_cast<int>(options_.size());
     auto* option = new QRadioButton(QString::fromStdString(caption), client_);
-    option->setGeometry(TwipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    option->setGeometry(TwipsRect(twips));
     group_.addButton(option, index);
     options_.push_back(option);
     clicks_.push_back(std::move(click));

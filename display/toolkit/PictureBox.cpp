@@ -9,15 +9,10 @@
 namespace toolkit {
 
 PictureBox::PictureBox(QWidget* client, QRect twips) : QWidget(client) {
-    setGeometry(TwipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    setGeometry(TwipsRect(twips));
     setAttribute(Qt::WA_StaticContents);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
-}
-
-void PictureBox::Plot(PicturePoint point, QRgb colour) {
-    if (picture_.Plot(point, colour))
-        update(static_cast<int>(point.X), static_cast<int>(point.Y), 1, 1);
 }
 
 void PictureBox::paintEvent(QPaintEvent* event) {

@@ -17,8 +17,6 @@ class PictureBox : public QWidget {
     Picture& picture() { return picture_; }
     const Picture& picture() const { return picture_; }
 
-    /// Plots one point and repaints that pixel.
-    void Plot(PicturePoint point, QRgb colour);
     /// Repaints the box from the image.
     void Refresh() { update(); }
 

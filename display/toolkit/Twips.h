@@ -11,9 +11,10 @@ constexpr int Pixels(int twips) {
     return twips / kTwipsPerPixel;
 }
 
-/// left, top, width, height in twips as pixels.
-inline QRect TwipsRect(int left, int top, int width, int height) {
-    return QRect(Pixels(left), Pixels(top), Pixels(width), Pixels(height));
+/// A rectangle given as left, top, width, height in twips, in pixels.
+inline QRect TwipsRect(QRect twips) {
+    return QRect(Pixels(twips.x()), Pixels(twips.y()), Pixels(twips.width()),
+                 Pixels(twips.height()));
 }
 
 }  // namespace toolkit

@@ -20,7 +20,7 @@ class RecordingHooks : public TickHooks {
     std::vector<Point3> erased, drawn;
     std::string erasedPlane, drawnPlane;
     double shownEnergy = -1;
-    std::vector<Body> snapshot;  // what LoadSnapshot installs
+    std::vector<Body> snapshot;  // what loadis installs
     bool refuse = false;
 
     void ErasePass(const Store& s) override {
@@ -35,7 +35,7 @@ class RecordingHooks : public TickHooks {
         for (const Body& b : s.Bodies)
             drawn.push_back({b.x, b.y, b.z});
     }
-    void LoadSnapshot(Store& s, const std::string& path) override {
+    void loadis(Store& s, const std::string& path) override {
         calls.push_back("load");
         if (refuse) throw FileError(FileAction::OpenSnapshot, path, FileReason::System(EACCES));
         s.RecreateTables(static_cast<int>(snapshot.size()));
