@@ -13,8 +13,18 @@ void IntegrationWorkspace::Load(const Store& store) {
     dT = store.dT;
     w = store.No * kFrameFactor;
     const auto size = static_cast<std::size_t>(PaddedRows(n));
-    for (auto* v : {&x, &y, &z, &mass, &vx, &vy, &vz, &ax, &ay, &az, &nvx, &nvy, &nvz, &nx, &ny,
-                    &nz, &pairEnergy, &kinetic})
+    for (auto* v : {&x,          &y,
+                    &z,          &mass,
+                    &vx,         &vy,
+                    &vz,         &ax,
+                    &ay,         &az,
+                    &nvx,        &nvy,
+                    &nvz,        &nx,
+                    &ny,         &nz,
+                    &kinetic,    &gridScale,
+                    &gridLimit,  &gridSum,
+                    &gridLowest, &gridWorstRounding,
+                    &rowPairSum})
         v->resize(size);
     for (int i = 0; i < static_cast<int>(size); ++i) {
         const Body& b = store.Bodies[i < n ? i : n - 1];
@@ -42,9 +52,17 @@ void IntegrationWorkspace::Commit(Store& store) const {
 }
 
 RowBlockArgs IntegrationWorkspace::KernelArgs() {
-    return {
-        x.data(),  y.data(),  z.data(),          mass.data(),    vx.data(),  vy.data(),  vz.data(),
-        ax.data(), ay.data(), az.data(),         nvx.data(),     nvy.data(), nvz.data(), nx.data(),
-        ny.data(), nz.data(), pairEnergy.data(), kinetic.data(), n,          G,          dT,
-        w};
+    RowBlockArgs a;
+    a.x = x.data(), a.y = y.data(), a.z = z.data(), a.mass = mass.data();
+    a.vx = vx.data(), a.vy = vy.data(), a.vz = vz.data();
+    a.gridScale = gridScale.data(), a.gridLimit = gridLimit.data();
+    a.ax = ax.data(), a.ay = ay.data(), a.az = az.data();
+    a.nvx = nvx.data(), a.nvy = nvy.data(), a.nvz = nvz.data();
+    a.nx = nx.data(), a.ny = ny.data(), a.nz = nz.data();
+    a.kinetic = kinetic.data(), a.gridSum = gridSum.data(), a.gridLowest = gridLowest.data();
+    a.gridWorstRounding = gridWorstRounding.data();
+    a.rowPairSum = rowPairSum.data();
+    a.blockAmounts = blockAmounts.data();
+    a.n = n, a.G = G, a.dT = dT, a.w = w;
+    return a;
 }

@@ -25,9 +25,21 @@ struct IntegrationWorkspace {
     // what that body's lane computes and raises no flag of its own.
     // Inputs: committed positions, masses and the velocities before this step.
     std::vector<double> x, y, z, mass, vx, vy, vz;
-    // Outputs per body: acceleration, new velocity, next position, and the two energy
-    // amounts (pair amounts of the row summed in j order; kinetic amount).
-    std::vector<double> ax, ay, az, nvx, nvy, nvz, nx, ny, nz, pairEnergy, kinetic;
+    // Outputs per body: acceleration, new velocity, next position, and the kinetic amount.
+    std::vector<double> ax, ay, az, nvx, nvy, nvz, nx, ny, nz, kinetic;
+
+    // The energy on the integer grid of the running sum (see SerialEnergy.h). Inputs per
+    // row: the scale ±2^(52-e) that turns an amount into units of the sum's last bit, 0
+    // when the row has no prediction, and the limit 2^(e+1) that amounts are clamped to.
+    std::vector<double> gridScale, gridLimit;
+    // Outputs per row: the amounts in grid units, rounded and summed; the lowest of them
+    // before rounding (negative: the row cannot use the grid); the largest distance of one
+    // from its rounded value (0.5 is a tie, which also rules the grid out); and the row's
+    // pair amounts summed plainly in j order, to predict the running sum of the next tick.
+    std::vector<double> gridSum, gridLowest, gridWorstRounding, rowPairSum;
+    // Per row block (row0 / lanes): where the kernel stores the block's pair amounts, amount
+    // (i, j) at [j * lanes + i - row0], or nullptr when they are not needed.
+    std::vector<double*> blockAmounts;
 
     /// Copies the store's bodies and step parameters in; reuses the arrays' capacity.
     void Load(const Store& store);

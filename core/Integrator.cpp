@@ -1,18 +1,11 @@
-// The integration phase: compute every row into the workspace, test the flags, then
-// either commit or find the exact first fault.
+// The integration phase: compute every row into the workspace, put the energy together,
+// test the flags, then either commit or find the exact first fault.
 #include "core/Integrator.h"
 
 #include <algorithm>
 
 #include "core/ReferenceRow.h"
 #include "core/WorkerPool.h"
-
-double SumEnergy(const IntegrationWorkspace& ws) {
-    double energy = 0;
-    for (int i = 0; i < ws.n; ++i)
-        energy = (energy + ws.pairEnergy[i]) + ws.kinetic[i];
-    return energy;
-}
 
 Integrator::Integrator() : Integrator(IntegratorOptions{}) {}
 
@@ -38,10 +31,7 @@ int Integrator::ComputeRowBlocks(int firstBlock, int endBlock) {
     for (int block = firstBlock; block < endBlock; ++block) {
         const int row0 = block * lanes;
         ClearFpFlags();
-        if (kernel)
-            kernel(args, row0);
-        else
-            IntegrateRowsReference(ws_, row0, row0 + 1);
+        kernel(args, row0);
         if (TestFpFault() != FpFault::None) return row0;
     }
     return ws_.n;
@@ -65,21 +55,45 @@ int Integrator::ComputeRowsFast() {
 
 IntegrationResult Integrator::Integrate(Store& store) {
     ws_.Load(store);
-    ClearFpFlags();
-    int firstSuspectRow = ws_.n;
-    if (options_.reference) {
-        IntegrateRowsReference(ws_, 0, ws_.n);
-        if (TestFpFault() != FpFault::None) firstSuspectRow = 0;
-    } else {
-        firstSuspectRow = ComputeRowsFast();
+    return options_.reference ? IntegrateReference(store) : IntegrateFast(store);
+}
+
+IntegrationResult Integrator::IntegrateReference(Store& store) {
+    double energy = 0;
+    const int faulty = IntegrateRowsReference(ws_, 0, ws_.n, energy);
+    if (faulty < ws_.n) return {FindFirstFault(ws_, faulty, energy), 0};
+    ws_.Commit(store);
+    return {FpFault::None, energy};
+}
+
+// The rows in row blocks on every thread, then the energy put together in order. Without a
+// prediction of the running sums (the first phase of a system) one pass with the grid off
+// gives the rows' plain sums to predict from, and a second computes the phase.
+IntegrationResult Integrator::IntegrateFast(Store& store) {
+    const int lanes = Lanes(options_.width);
+    if (!energy_.Predict(ws_, lanes)) {
+        const int suspect = ComputeRowsFast();
+        if (suspect < ws_.n) return Resolve(store, energy_.Sum(ws_, suspect));
+        energy_.PredictFromRowSums(ws_, lanes);
     }
-    ClearFpFlags();
-    const double energy = SumEnergy(ws_);
-    if (firstSuspectRow < ws_.n || TestFpFault() != FpFault::None) {
-        const FpFault fault = FindFirstFault(ws_, firstSuspectRow);
-        // A fault flagged but not reproduced would be a defect of the fast path; be safe.
-        return {fault == FpFault::None ? FpFault::InvalidOperation : fault, 0};
-    }
+    const int suspect = ComputeRowsFast();
+    const int firstSuspectRow = energy_.Sum(ws_, suspect);
+    if (firstSuspectRow < ws_.n) return Resolve(store, firstSuspectRow);
+    ws_.Commit(store);
+    const double energy = energy_.StartOfRow(ws_.n);
+    energy_.KeepForNextPhase();
+    return {FpFault::None, energy};
+}
+
+// A row raised a fault flag, in its own work or in the running sum: the replay with a
+// check after every operation names the first fault. Should the replay find none, the
+// flag was the fast path's own, and the plain loop computes the rows from there.
+IntegrationResult Integrator::Resolve(Store& store, int firstSuspectRow) {
+    double energy = energy_.StartOfRow(firstSuspectRow);
+    energy_.Forget();
+    const FpFault fault = FindFirstFault(ws_, firstSuspectRow, energy);
+    if (fault != FpFault::None) return {fault, 0};
+    IntegrateRowsReference(ws_, firstSuspectRow, ws_.n, energy);
     ws_.Commit(store);
     return {FpFault::None, energy};
 }

@@ -12,6 +12,7 @@
 
 #include "core/FpFault.h"
 #include "core/IntegrationWorkspace.h"
+#include "core/SerialEnergy.h"
 #include "core/SimdWidth.h"
 #include "core/Store.h"
 
@@ -53,16 +54,16 @@ class Integrator {
     const IntegratorOptions& options() const { return options_; }
 
   private:
+    IntegrationResult IntegrateReference(Store& store);
+    IntegrationResult IntegrateFast(Store& store);
+    IntegrationResult Resolve(Store& store, int firstSuspectRow);
     int ComputeRowsFast();
     int ComputeRowBlocks(int firstBlock, int endBlock);
     int ThreadsFor(int n) const;
 
     IntegratorOptions options_;
     IntegrationWorkspace ws_;
+    SerialEnergy energy_;
     std::unique_ptr<WorkerPool> pool_;  ///< started at the first phase that uses it
     std::vector<int> firstFaultRow_;    ///< per thread, of the current phase
 };
-
-/// Energy = (Energy + pair amounts of row i) + kinetic amount of row i, over i ascending.
-/// Grouped by row so the sum is the same whatever split the rows were computed in.
-double SumEnergy(const IntegrationWorkspace& ws);

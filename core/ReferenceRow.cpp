@@ -3,9 +3,13 @@
 
 #include "core/CheckedDouble.h"
 
-void IntegrateRowsReference(IntegrationWorkspace& ws, int begin, int end) {
+int IntegrateRowsReference(IntegrationWorkspace& ws, int begin, int end, double& Energy) {
     for (int i = begin; i < end; ++i) {
-        const RowResult<double> r = ReferenceRow<double>(ws, i);
+        ClearFpFlags();
+        double energy = Energy;
+        const RowResult<double> r = ReferenceRow<double>(ws, i, energy);
+        if (TestFpFault() != FpFault::None) return i;
+        Energy = energy;
         ws.ax[i] = r.ax;
         ws.ay[i] = r.ay;
         ws.az[i] = r.az;
@@ -15,19 +19,16 @@ void IntegrateRowsReference(IntegrationWorkspace& ws, int begin, int end) {
         ws.nx[i] = r.nx;
         ws.ny[i] = r.ny;
         ws.nz[i] = r.nz;
-        ws.pairEnergy[i] = r.pairEnergy;
         ws.kinetic[i] = r.kinetic;
     }
+    return end;
 }
 
-FpFault FindFirstFault(const IntegrationWorkspace& ws, int firstSuspectRow) {
-    // Statements run row by row; within row i the energy is added after the row's own work.
-    CheckedDouble energy = 0;
+FpFault FindFirstFault(const IntegrationWorkspace& ws, int firstRow, double Energy) {
+    CheckedDouble energy = Energy;
     try {
-        for (int i = 0; i < ws.n; ++i) {
-            if (i >= firstSuspectRow) (void)ReferenceRow<CheckedDouble>(ws, i);
-            energy = (energy + ws.pairEnergy[i]) + ws.kinetic[i];
-        }
+        for (int i = firstRow; i < ws.n; ++i)
+            (void)ReferenceRow<CheckedDouble>(ws, i, energy);
     } catch (const FaultFound& found) {
         return found.fault;
     }

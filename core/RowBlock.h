@@ -26,10 +26,18 @@ class RowBlock {
           half_(Ops::Broadcast(0.5)),
           // The plain loop forms mass_i × G at each pair, so a lone body never forms it.
           miG_(args.n > 1 ? mi_ * G_ : Ops::Broadcast(0)),
+          scale_(Load(args.gridScale + row0)),
+          limit_(Load(args.gridLimit + row0)),
+          negativeLimit_(Ops::Broadcast(0) - limit_),
+          twoTo52_(Ops::Broadcast(0x1p52)),
+          amounts_(args.blockAmounts[row0 / Ops::kLanes]),
           ax_(Ops::Broadcast(0)),
           ay_(ax_),
           az_(ax_),
-          pairs_(ax_) {}
+          pairs_(ax_),
+          gridSum_(ax_),
+          gridLowest_(ax_),
+          gridWorstRounding_(ax_) {}
 
     /// All pairs of the block's rows with j, j ascending.
     void AddAllPairs() {
@@ -62,8 +70,13 @@ class RowBlock {
         Store(a_.ny, StepPosition(yi_, vy, ay, dT, dT2));
         Store(a_.nz, StepPosition(zi_, vz, az, dT, dT2));
         const V v2 = (vx * vx + vy * vy) + vz * vz;
-        Store(a_.kinetic, (v2 * mi_) * half_);
-        Store(a_.pairEnergy, pairs_);
+        const V kinetic = (v2 * mi_) * half_;
+        AddToGrid(kinetic);
+        Store(a_.kinetic, kinetic);
+        Store(a_.rowPairSum, pairs_);
+        Store(a_.gridSum, gridSum_);
+        Store(a_.gridLowest, gridLowest_);
+        Store(a_.gridWorstRounding, gridWorstRounding_);
     }
 
   private:
@@ -77,7 +90,7 @@ class RowBlock {
         ax_ = (dx * g) / r + ax_;
         ay_ = (dy * g) / r + ay_;
         az_ = (dz * g) / r + az_;
-        pairs_ = pairs_ + ((miG_ * mj) / r) * half_;
+        AddPairAmount(j, ((miG_ * mj) / r) * half_);
     }
 
     // Lanes outside m are the self pair, whose differences are exact zeros, or padding,
@@ -94,7 +107,31 @@ class RowBlock {
         ay_ = Ops::MaskAdd(m, ay_, Ops::MaskzDiv(m, dy * g, r));
         az_ = Ops::MaskAdd(m, az_, Ops::MaskzDiv(m, dz * g, r));
         const V e = Ops::MaskzDiv(m, Ops::MaskzMul(m, miG_, mj), r);
-        pairs_ = Ops::MaskAdd(m, pairs_, e * half_);
+        AddPairAmount(j, e * half_, m);  // masked-off lanes add 0 and store 0
+    }
+
+    void AddPairAmount(int j, V amount, M m) {
+        pairs_ = Ops::MaskAdd(m, pairs_, amount);
+        AddToGrid(amount);
+        if (amounts_) std::memcpy(amounts_ + j * Ops::kLanes, &amount, sizeof amount);
+    }
+    void AddPairAmount(int j, V amount) {
+        pairs_ = pairs_ + amount;
+        AddToGrid(amount);
+        if (amounts_) std::memcpy(amounts_ + j * Ops::kLanes, &amount, sizeof amount);
+    }
+
+    // The amount in units of the last bit of the row's running sum, rounded to a whole
+    // unit: what adding it to the sum adds, as long as the sum stays in its binade (see
+    // SerialEnergy.h). Clamping first keeps the product finite, so that the grid never
+    // raises a flag of its own; adding and taking away 2^52 rounds a value in [0, 2^52) to
+    // an integer, ties to even.
+    void AddToGrid(V amount) {
+        const V v = Ops::Min(Ops::Max(amount, negativeLimit_), limit_) * scale_;
+        const V rounded = (v + twoTo52_) - twoTo52_;
+        gridWorstRounding_ = Ops::Max(gridWorstRounding_, Ops::Abs(v - rounded));
+        gridLowest_ = Ops::Min(gridLowest_, v);
+        gridSum_ = gridSum_ + rounded;
     }
 
     static V SumOfSquares(V dx, V dy, V dz) { return (dx * dx + dy * dy) + dz * dz; }
@@ -115,7 +152,10 @@ class RowBlock {
     const RowBlockArgs& a_;
     const int row0_;
     const V xi_, yi_, zi_, mi_, G_, half_, miG_;
+    const V scale_, limit_, negativeLimit_, twoTo52_;
+    double* const amounts_;
     V ax_, ay_, az_, pairs_;
+    V gridSum_, gridLowest_, gridWorstRounding_;
 };
 
 /// The rows [row0, row0 + Ops::kLanes).

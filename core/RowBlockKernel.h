@@ -3,11 +3,14 @@
 // instruction sets and must not share inline code with the rest of the program.
 #pragma once
 
-/// Everything a kernel reads and writes. The input arrays hold PaddedRows(n) entries,
-/// those past n copies of the last row.
+/// Everything a kernel reads and writes (the meaning of each array is given in
+/// IntegrationWorkspace). The per-row arrays hold PaddedRows(n) entries, those past n
+/// copies of the last row.
 struct RowBlockArgs {
-    const double *x, *y, *z, *mass, *vx, *vy, *vz;
-    double *ax, *ay, *az, *nvx, *nvy, *nvz, *nx, *ny, *nz, *pairEnergy, *kinetic;
+    const double *x, *y, *z, *mass, *vx, *vy, *vz, *gridScale, *gridLimit;
+    double *ax, *ay, *az, *nvx, *nvy, *nvz, *nx, *ny, *nz, *kinetic;
+    double *gridSum, *gridLowest, *gridWorstRounding, *rowPairSum;
+    double* const* blockAmounts;
     int n;
     double G, dT, w;
 };
@@ -20,3 +23,5 @@ using RowBlockKernel = void (*)(const RowBlockArgs& args, int row0);
 void ComputeRowBlockAvx512(const RowBlockArgs& args, int row0);
 /// Four rows at a time with 256-bit vectors; needs AVX2.
 void ComputeRowBlockAvx2(const RowBlockArgs& args, int row0);
+/// One row at a time with plain doubles; runs on any x86-64.
+void ComputeRowBlockScalar(const RowBlockArgs& args, int row0);

@@ -13,6 +13,9 @@ struct Avx2 {
 
     static V Broadcast(double d) { return _mm256_set1_pd(d); }
     static V Sqrt(V a) { return _mm256_sqrt_pd(a); }
+    static V Min(V a, V b) { return _mm256_min_pd(a, b); }
+    static V Max(V a, V b) { return _mm256_max_pd(a, b); }
+    static V Abs(V a) { return _mm256_andnot_pd(Broadcast(-0.0), a); }
 
     /// Lanes whose row is below n and is not j.
     static M PairMask(int row0, int j, int n) {

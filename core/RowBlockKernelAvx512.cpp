@@ -13,6 +13,9 @@ struct Avx512 {
 
     static V Broadcast(double d) { return _mm512_set1_pd(d); }
     static V Sqrt(V a) { return _mm512_sqrt_pd(a); }
+    static V Min(V a, V b) { return _mm512_min_pd(a, b); }
+    static V Max(V a, V b) { return _mm512_max_pd(a, b); }
+    static V Abs(V a) { return _mm512_abs_pd(a); }
 
     /// Lanes whose row is below n and is not j.
     static M PairMask(int row0, int j, int n) {

@@ -42,7 +42,7 @@ const char* SimdWidthName(SimdWidth width) {
 RowBlockKernel KernelFor(SimdWidth width) {
     switch (width) {
         case SimdWidth::Plain:
-            return nullptr;
+            return ComputeRowBlockScalar;
         case SimdWidth::Avx2:
             return ComputeRowBlockAvx2;
         case SimdWidth::Avx512:

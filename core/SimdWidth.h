@@ -28,5 +28,5 @@ std::vector<SimdWidth> SupportedSimdWidths();
 /// "plain", "avx2" or "avx512".
 const char* SimdWidthName(SimdWidth width);
 
-/// The row-block kernel of a vector width; nullptr for Plain, which runs the plain loop row by row.
+/// The row-block kernel of a vector width.
 RowBlockKernel KernelFor(SimdWidth width);

@@ -1,0 +1,173 @@
+// Predicting each row's binade, moving the running sum on the grid, and adding one amount
+// at a time where the grid does not apply.
+#include "core/SerialEnergy.h"
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
+#include "core/FpFault.h"
+#include "core/ReferenceRow.h"
+
+namespace {
+
+constexpr double kTwoTo52 = 0x1p52, kTwoTo53 = 0x1p53;
+
+// Binades are used only well inside the normal range, where u and the scale are normal
+// powers of two and no clamped amount in grid units can overflow.
+constexpr int kLowestExponent = -900, kHighestExponent = 1000;
+
+// The e of the binade [2^e, 2^(e+1)) that holds |S|, when the grid may use it.
+std::optional<int> BinadeOf(double S) {
+    if (S == 0 || !std::isfinite(S)) return std::nullopt;
+    const int e = std::ilogb(S);
+    if (e < kLowestExponent || e > kHighestExponent) return std::nullopt;
+    return e;
+}
+
+// The grid of a running sum S: the scale turns an amount into units of the last bit of S,
+// signed so that amounts of the sign of S are positive; 0 when S has no usable binade.
+double GridScale(double S) {
+    const auto e = BinadeOf(S);
+    return e ? std::copysign(std::ldexp(1.0, 52 - *e), S) : 0;
+}
+
+// Amounts are clamped to ±2^(e+1) before scaling: a larger one leaves the binade anyway.
+double GridLimit(double S) {
+    const auto e = BinadeOf(S);
+    return e ? std::ldexp(1.0, *e + 1) : 0;
+}
+
+// S moved by `units` grid units of the scale, when S lies in the scale's binade and stays
+// in it: then every partial sum was a multiple of the unit and the move is exact.
+std::optional<double> MoveOnGrid(double S, double scale, double units) {
+    const auto e = BinadeOf(S);
+    if (scale == 0 || !e || 52 - *e != std::ilogb(scale) || std::signbit(S) != std::signbit(scale))
+        return std::nullopt;
+    const double A = S * scale;  // the sum in grid units: an integer in [2^52, 2^53)
+    if (!(A + units < kTwoTo53)) return std::nullopt;
+    return (A + units) / scale;
+}
+
+// Adds a stretch of amounts on the grid of Energy, if that is exact; false otherwise.
+bool AddStretchOnGrid(double& Energy, const double* a, std::size_t count) {
+    const double scale = GridScale(Energy), limit = GridLimit(Energy);
+    if (scale == 0) return false;
+    double units = 0, lowest = 0, worstRounding = 0;
+    for (std::size_t t = 0; t < count; ++t) {
+        const double v = std::clamp(a[t], -limit, limit) * scale;
+        const double rounded = (v + kTwoTo52) - kTwoTo52;  // ties to even, for v < 2^52
+        worstRounding = std::max(worstRounding, std::fabs(v - rounded));
+        lowest = std::min(lowest, v);
+        units += rounded;
+    }
+    if (lowest < 0 || worstRounding >= 0.5) return false;
+    const auto moved = MoveOnGrid(Energy, scale, units);
+    if (moved) Energy = *moved;
+    return moved.has_value();
+}
+
+// Whether a row that starts at `from` and ends at `to` (last phase's sums) may leave its
+// binade in this phase, which moves the sums a little.
+bool MayLeaveItsBinade(double from, double to) {
+    constexpr double kMargin = 1.0 / 1024;
+    const double low = std::min(std::fabs(from), std::fabs(to)) * (1 - kMargin);
+    const double high = std::max(std::fabs(from), std::fabs(to)) * (1 + kMargin);
+    const auto a = BinadeOf(low), b = BinadeOf(high);
+    return !a || !b || *a != *b || std::signbit(from) != std::signbit(to);
+}
+
+}  // namespace
+
+double AddInOrder(double Energy, const double* amounts, std::size_t count) {
+    constexpr std::size_t kStretch = 64;
+    for (std::size_t k = 0; k < count; k += kStretch) {
+        const std::size_t m = std::min(kStretch, count - k);
+        if (AddStretchOnGrid(Energy, amounts + k, m)) continue;
+        for (std::size_t t = k; t < k + m; ++t)
+            Energy = amounts[t] + Energy;
+    }
+    return Energy;
+}
+
+bool SerialEnergy::Predict(IntegrationWorkspace& ws, int lanes) {
+    lanes_ = lanes;
+    const bool known = predicted_.size() == static_cast<std::size_t>(ws.n) + 1;
+    if (!known) predicted_.clear();
+    SetGrid(ws);
+    ChooseAmountStores(ws);
+    return known;
+}
+
+void SerialEnergy::PredictFromRowSums(IntegrationWorkspace& ws, int lanes) {
+    predicted_.resize(static_cast<std::size_t>(ws.n) + 1);
+    double P = 0;
+    for (int i = 0; i < ws.n; ++i) {
+        predicted_[i] = P;
+        P = (P + ws.rowPairSum[i]) + ws.kinetic[i];
+    }
+    predicted_[ws.n] = P;
+    Predict(ws, lanes);
+}
+
+void SerialEnergy::SetGrid(IntegrationWorkspace& ws) const {
+    const int rows = static_cast<int>(ws.gridScale.size());
+    for (int i = 0; i < rows; ++i) {
+        // Padding rows copy the last row, as every other input does.
+        const double S = predicted_.empty() ? 0 : predicted_[std::min(i, ws.n - 1)];
+        ws.gridScale[i] = GridScale(S);
+        ws.gridLimit[i] = GridLimit(S);
+    }
+}
+
+// The blocks with a row that may leave its binade keep their pair amounts, so that such a
+// row is added one amount at a time without computing its amounts again.
+void SerialEnergy::ChooseAmountStores(IntegrationWorkspace& ws) {
+    const int blocks = (ws.n + lanes_ - 1) / lanes_;
+    std::vector<bool> keep(static_cast<std::size_t>(blocks), false);
+    int kept = 0;
+    for (int i = 0; !predicted_.empty() && i < ws.n; ++i) {
+        const std::size_t b = static_cast<std::size_t>(i / lanes_);
+        if (!keep[b] && MayLeaveItsBinade(predicted_[i], predicted_[i + 1])) keep[b] = true, ++kept;
+    }
+    const std::size_t perBlock = static_cast<std::size_t>(lanes_) * static_cast<std::size_t>(ws.n);
+    stored_.resize(perBlock * static_cast<std::size_t>(kept));
+    ws.blockAmounts.assign(static_cast<std::size_t>(blocks), nullptr);
+    double* next = stored_.data();
+    for (int b = 0; b < blocks; ++b)
+        if (keep[static_cast<std::size_t>(b)]) ws.blockAmounts[b] = next, next += perBlock;
+}
+
+double SerialEnergy::AddRowInOrder(const IntegrationWorkspace& ws, int i, double Energy) {
+    row_.clear();
+    const double* stored = ws.blockAmounts.empty() ? nullptr : ws.blockAmounts[i / lanes_];
+    for (int j = 0; j < ws.n; ++j) {
+        if (j == i) continue;
+        row_.push_back(stored ? stored[j * lanes_ + i % lanes_] : PairAmount<double>(ws, i, j));
+    }
+    row_.push_back(ws.kinetic[i]);
+    return AddInOrder(Energy, row_.data(), row_.size());
+}
+
+int SerialEnergy::Sum(const IntegrationWorkspace& ws, int end) {
+    start_.resize(static_cast<std::size_t>(ws.n) + 1);
+    double S = 0;
+    for (int i = 0; i < end; ++i) {
+        start_[i] = S;
+        const bool fits = ws.gridLowest[i] >= 0 && ws.gridWorstRounding[i] < 0.5;
+        if (const auto moved =
+                fits ? MoveOnGrid(S, ws.gridScale[i], ws.gridSum[i]) : std::nullopt) {
+            S = *moved;
+            continue;
+        }
+        ClearFpFlags();
+        S = AddRowInOrder(ws, i, S);
+        if (TestFpFault() != FpFault::None) return i;
+    }
+    start_[end] = S;
+    return end;
+}
+
+void SerialEnergy::KeepForNextPhase() {
+    predicted_.swap(start_);
+}

@@ -1,0 +1,60 @@
+// The system energy as the one running sum of the defining order: Energy = amount + Energy
+// for every pair amount of row 0 in j order, then row 0's kinetic amount, then row 1, and
+// so on. The rows are computed in parallel, so the sum cannot be formed as they go. It
+// need not be: while the running sum stays in one binade [2^e, 2^(e+1)) and every amount
+// has the sum's sign, every partial sum is a multiple of u = 2^(e-52), and adding an amount
+// t adds exactly u × round(t / u), whatever the partial sum is, unless t / u lies halfway
+// between two integers (the tie would be broken by the sum's last bit). The kernels
+// therefore also sum each row's amounts as rounded integers in units of u ("the grid"),
+// in any order; here the rows are put together in order: a row whose integers keep the
+// sum inside its binade moves it by u times their sum, exactly, and any other row is added
+// one amount at a time. u for a row comes from the running sum at the start of that row in
+// the previous tick, which changes little from tick to tick.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "core/IntegrationWorkspace.h"
+
+class SerialEnergy {
+  public:
+    /// Sets the workspace's grid scales, limits and amount stores for a phase of n rows
+    /// computed `lanes` rows at a time, from the previous phase's running sums. False when
+    /// there are none for this n (a first phase, another system, or after a fault): the
+    /// grid is then off for every row.
+    bool Predict(IntegrationWorkspace& ws, int lanes);
+
+    /// The same, from a phase computed with the grid off: its rows' plain sums estimate the
+    /// running sums.
+    void PredictFromRowSums(IntegrationWorkspace& ws, int lanes);
+
+    /// Puts rows [0, end) together in order. Returns the first row whose additions raised
+    /// a fault flag (the running sum overflowed), or end.
+    int Sum(const IntegrationWorkspace& ws, int end);
+
+    /// The running sum when row i starts; row n gives the whole sum. Valid for the rows
+    /// that Sum reached.
+    double StartOfRow(int i) const { return start_[static_cast<std::size_t>(i)]; }
+
+    /// Keeps this phase's running sums as the prediction of the next (after a Sum of all
+    /// rows), or forgets every prediction.
+    void KeepForNextPhase();
+    void Forget() { predicted_.clear(); }
+
+  private:
+    void SetGrid(IntegrationWorkspace& ws) const;
+    void ChooseAmountStores(IntegrationWorkspace& ws);
+    double AddRowInOrder(const IntegrationWorkspace& ws, int i, double Energy);
+
+    int lanes_ = 1;
+
+    std::vector<double> predicted_;  ///< running sum at the start of each row, and at the end
+    std::vector<double> start_;      ///< the same, of this phase
+    std::vector<double> stored_;     ///< the pair amounts of the blocks the kernels store
+    std::vector<double> row_;        ///< one row's amounts in order
+};
+
+/// Adds amounts[0], amounts[1], ... to Energy one by one, as Energy = amount + Energy does,
+/// with whole stretches taken at once on the grid where that is exact.
+double AddInOrder(double Energy, const double* amounts, std::size_t count);
