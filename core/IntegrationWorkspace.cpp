@@ -1,11 +1,34 @@
 // Copying the store into the workspace and the results back.
 #include "core/IntegrationWorkspace.h"
 
+#include <cmath>
+
 #include "core/SimdWidth.h"
 
 int PaddedRows(int n) {
     return (n + kMaxLanes - 1) / kMaxLanes * kMaxLanes;
 }
+
+namespace {
+
+// 0, or a magnitude in [2^low, 2^high].
+bool ZeroOrBetween(double v, int low, int high) {
+    const double a = std::fabs(v);
+    return a == 0 || (a >= std::ldexp(1.0, low) && a <= std::ldexp(1.0, high));
+}
+
+// Coordinates of 0 or in [2^-60, 2^120] make every nonzero difference of two of them at
+// least 2^-112 (both are multiples of 2^-112) and at most 2^121, so a distance between two
+// such bodies is 0 or lies in [2^-112, 2^122]. With masses and G of 0 or in [2^-150, 2^150]
+// and [2^-100, 2^100], every numerator of a pair's quotients is 0 or in [2^-606, 2^595] and
+// every quotient in [2^-728, 2^707]: far from underflow and overflow.
+bool InCorrectionWindow(const Body& b, double G) {
+    return ZeroOrBetween(b.x, -60, 120) && ZeroOrBetween(b.y, -60, 120) &&
+           ZeroOrBetween(b.z, -60, 120) && ZeroOrBetween(b.mass, -150, 150) &&
+           ZeroOrBetween(G, -100, 100);
+}
+
+}  // namespace
 
 void IntegrationWorkspace::Load(const Store& store) {
     n = store.N();
@@ -26,6 +49,7 @@ void IntegrationWorkspace::Load(const Store& store) {
                     &gridLowest, &gridWorstRounding,
                     &rowPairSum})
         v->resize(size);
+    inCorrectionWindow.resize(size);
     for (int i = 0; i < static_cast<int>(size); ++i) {
         const Body& b = store.Bodies[i < n ? i : n - 1];
         x[i] = b.x;
@@ -35,6 +59,7 @@ void IntegrationWorkspace::Load(const Store& store) {
         vx[i] = b.vx;
         vy[i] = b.vy;
         vz[i] = b.vz;
+        inCorrectionWindow[i] = InCorrectionWindow(b, G);
     }
 }
 
@@ -63,6 +88,7 @@ RowBlockArgs IntegrationWorkspace::KernelArgs() {
     a.gridWorstRounding = gridWorstRounding.data();
     a.rowPairSum = rowPairSum.data();
     a.blockAmounts = blockAmounts.data();
+    a.inCorrectionWindow = inCorrectionWindow.data();
     a.n = n, a.G = G, a.dT = dT, a.w = w;
     return a;
 }

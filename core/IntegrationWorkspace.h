@@ -40,6 +40,9 @@ struct IntegrationWorkspace {
     // Per row block (row0 / lanes): where the kernel stores the block's pair amounts, amount
     // (i, j) at [j * lanes + i - row0], or nullptr when they are not needed.
     std::vector<double*> blockAmounts;
+    // Per body: 1 when its coordinates and mass (and G) lie in the window in which the
+    // kernels may take a pair's quotients from corrected reciprocals (see RowBlock.h).
+    std::vector<unsigned char> inCorrectionWindow;
 
     /// Copies the store's bodies and step parameters in; reuses the arrays' capacity.
     void Load(const Store& store);

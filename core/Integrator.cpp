@@ -25,7 +25,7 @@ int Integrator::ThreadsFor(int n) const {
 // fault flag and returns its first row, or n when none did: the exact search starts there
 // and never reads the rows after the faulting one.
 int Integrator::ComputeRowBlocks(int firstBlock, int endBlock) {
-    const RowBlockKernel kernel = KernelFor(options_.width);
+    const RowBlockKernel kernel = KernelFor(options_.width, options_.correctedReciprocals);
     const RowBlockArgs args = ws_.KernelArgs();
     const int lanes = Lanes(options_.width);
     for (int block = firstBlock; block < endBlock; ++block) {
@@ -61,7 +61,7 @@ IntegrationResult Integrator::Integrate(Store& store) {
 IntegrationResult Integrator::IntegrateReference(Store& store) {
     double energy = 0;
     const int faulty = IntegrateRowsReference(ws_, 0, ws_.n, energy);
-    if (faulty < ws_.n) return {FindFirstFault(ws_, faulty, energy), 0};
+    if (faulty < ws_.n) return {FirstFaultOfRow(faulty, energy), 0};
     ws_.Commit(store);
     return {FpFault::None, energy};
 }
@@ -85,15 +85,23 @@ IntegrationResult Integrator::IntegrateFast(Store& store) {
     return {FpFault::None, energy};
 }
 
-// A row raised a fault flag, in its own work or in the running sum: the replay with a
-// check after every operation names the first fault. Should the replay find none, the
-// flag was the fast path's own, and the plain loop computes the rows from there.
+// A row raised a fault flag, in its own work or in the running sum. The plain loop computes
+// the rows from there in the defining order, testing the flags row by row: a flag of the
+// fast path's own that the plain order does not raise is no fault, and the phase goes on
+// with the plain results; otherwise the replay with a check after every operation names
+// the first fault within the first row that raised one.
 IntegrationResult Integrator::Resolve(Store& store, int firstSuspectRow) {
     double energy = energy_.StartOfRow(firstSuspectRow);
     energy_.Forget();
-    const FpFault fault = FindFirstFault(ws_, firstSuspectRow, energy);
-    if (fault != FpFault::None) return {fault, 0};
-    IntegrateRowsReference(ws_, firstSuspectRow, ws_.n, energy);
+    const int faulty = IntegrateRowsReference(ws_, firstSuspectRow, ws_.n, energy);
+    if (faulty < ws_.n) return {FirstFaultOfRow(faulty, energy), 0};
     ws_.Commit(store);
     return {FpFault::None, energy};
+}
+
+FpFault Integrator::FirstFaultOfRow(int row, double energy) const {
+    const FpFault fault = FindFirstFault(ws_, row, energy);
+    // The replay runs the very operations that raised the flag; were it to find none, the
+    // state must still not change.
+    return fault == FpFault::None ? FpFault::InvalidOperation : fault;
 }

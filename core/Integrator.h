@@ -37,6 +37,9 @@ struct IntegratorOptions {
     SimdWidth width = WidestSupportedSimd();
     /// Bodies from which the fast path spreads its rows over the threads.
     int parallelFromBodies = kParallelFromBodies;
+    /// Quotients from corrected reciprocals (two divisions a pair instead of five) where the
+    /// processor has the fused multiply-add; the same doubles either way.
+    bool correctedReciprocals = true;
 };
 
 class Integrator {
@@ -57,6 +60,7 @@ class Integrator {
     IntegrationResult IntegrateReference(Store& store);
     IntegrationResult IntegrateFast(Store& store);
     IntegrationResult Resolve(Store& store, int firstSuspectRow);
+    FpFault FirstFaultOfRow(int row, double energy) const;
     int ComputeRowsFast();
     int ComputeRowBlocks(int firstBlock, int endBlock);
     int ThreadsFor(int n) const;

@@ -9,7 +9,25 @@
 
 #include "core/RowBlockKernel.h"
 
-template <class Ops>
+// a ÷ b from y = RN(1 ÷ b), the same double as the division. Markstein's theorem (the
+// Handbook of Floating-Point Arithmetic, division with a fused multiply-add): with y
+// the correctly rounded reciprocal and q0 = RN(a × y) within one unit in the last place
+// of a ÷ b, the residual a − q0 × b is a double, so the fused operation gives it
+// exactly, and RN(q0 + residual × y) = RN(a ÷ b), as long as nothing underflows or
+// overflows on the way. The row block takes this path only for bodies whose
+// coordinates, masses and G lie in the window of IntegrationWorkspace::Load, which keeps
+// every operand and intermediate of these five quotients normal with a wide margin, or
+// exactly zero, where only the sign of a zero term may differ, which no sum can show;
+// two bodies at one place give r = 0, whose reciprocal raises the fault flag that sends
+// the block to the exact replay.
+template <class Ops, class V = typename Ops::V>
+V CorrectedQuotient(V a, V b, V y) {
+    const V q0 = a * y;
+    const V residual = Ops::NegativeMultiplyAdd(q0, b, a);  // a − q0 × b, exact
+    return Ops::MultiplyAdd(residual, y, q0);               // q0 + residual × y
+}
+
+template <class Ops, bool kCorrected>
 class RowBlock {
     using V = typename Ops::V;
     using M = typename Ops::M;
@@ -31,6 +49,7 @@ class RowBlock {
           negativeLimit_(Ops::Broadcast(0) - limit_),
           twoTo52_(Ops::Broadcast(0x1p52)),
           amounts_(args.blockAmounts[row0 / Ops::kLanes]),
+          correctable_(kCorrected && AllInWindow(args.inCorrectionWindow + row0)),
           ax_(Ops::Broadcast(0)),
           ay_(ax_),
           az_(ax_),
@@ -44,12 +63,12 @@ class RowBlock {
         const int n = a_.n;
         const int diagonalEnd = row0_ + Ops::kLanes < n ? row0_ + Ops::kLanes : n;
         for (int j = 0; j < row0_; ++j)
-            AddPair(j);
+            AddPairEitherWay(j);
         // Here some lane meets j == i, and padding lanes are rows that do not count.
         for (int j = row0_; j < diagonalEnd; ++j)
             AddPairMasked(j, Ops::PairMask(row0_, j, n));
         for (int j = diagonalEnd; j < n; ++j)
-            AddPair(j);
+            AddPairEitherWay(j);
     }
 
     /// Rotating-frame term, new velocities, next positions and the kinetic amount.
@@ -80,6 +99,19 @@ class RowBlock {
     }
 
   private:
+    static bool AllInWindow(const unsigned char* rows) {
+        for (int l = 0; l < Ops::kLanes; ++l)
+            if (!rows[l]) return false;
+        return true;
+    }
+
+    void AddPairEitherWay(int j) {
+        if constexpr (kCorrected) {
+            if (correctable_ && a_.inCorrectionWindow[j]) return AddPairCorrected(j);
+        }
+        AddPair(j);
+    }
+
     void AddPair(int j) {
         const V dx = Ops::Broadcast(a_.x[j]) - xi_;
         const V dy = Ops::Broadcast(a_.y[j]) - yi_;
@@ -91,6 +123,24 @@ class RowBlock {
         ay_ = (dy * g) / r + ay_;
         az_ = (dz * g) / r + az_;
         AddPairAmount(j, ((miG_ * mj) / r) * half_);
+    }
+
+    // The pair with two true divisions instead of five: the four quotients by r and the one
+    // by r × r come from the reciprocals, each corrected to the quotient itself.
+    void AddPairCorrected(int j) {
+        const V dx = Ops::Broadcast(a_.x[j]) - xi_;
+        const V dy = Ops::Broadcast(a_.y[j]) - yi_;
+        const V dz = Ops::Broadcast(a_.z[j]) - zi_;
+        const V mj = Ops::Broadcast(a_.mass[j]);
+        const V r = Ops::Sqrt(SumOfSquares(dx, dy, dz));
+        const V q = r * r;
+        const V one = Ops::Broadcast(1);
+        const V yr = one / r, yq = one / q;
+        const V g = CorrectedQuotient<Ops>(mj * G_, q, yq);
+        ax_ = CorrectedQuotient<Ops>(dx * g, r, yr) + ax_;
+        ay_ = CorrectedQuotient<Ops>(dy * g, r, yr) + ay_;
+        az_ = CorrectedQuotient<Ops>(dz * g, r, yr) + az_;
+        AddPairAmount(j, CorrectedQuotient<Ops>(miG_ * mj, r, yr) * half_);
     }
 
     // Lanes outside m are the self pair, whose differences are exact zeros, or padding,
@@ -154,14 +204,30 @@ class RowBlock {
     const V xi_, yi_, zi_, mi_, G_, half_, miG_;
     const V scale_, limit_, negativeLimit_, twoTo52_;
     double* const amounts_;
+    const bool correctable_;  ///< every row of the block is in the correction window
     V ax_, ay_, az_, pairs_;
     V gridSum_, gridLowest_, gridWorstRounding_;
 };
 
-/// The rows [row0, row0 + Ops::kLanes).
+/// out[k] = a[k] ÷ b[k] by corrected reciprocals, for k < count (a multiple of the lanes):
+/// lets the tests hold the correction against the division alone.
 template <class Ops>
+void CorrectedQuotients(const double* a, const double* b, double* out, long count) {
+    using V = typename Ops::V;
+    for (long k = 0; k < count; k += Ops::kLanes) {
+        V va, vb;
+        std::memcpy(&va, a + k, sizeof va);
+        std::memcpy(&vb, b + k, sizeof vb);
+        const V q = CorrectedQuotient<Ops>(va, vb, Ops::Broadcast(1) / vb);
+        std::memcpy(out + k, &q, sizeof q);
+    }
+}
+
+/// The rows [row0, row0 + Ops::kLanes); kCorrected takes the quotients from corrected
+/// reciprocals where that is exact (Ops then has the fused multiply-add).
+template <class Ops, bool kCorrected = false>
 void ComputeRowBlock(const RowBlockArgs& args, int row0) {
-    RowBlock<Ops> block(args, row0);
+    RowBlock<Ops, kCorrected> block(args, row0);
     block.AddAllPairs();
     block.Finish();
 }

@@ -11,6 +11,7 @@ struct RowBlockArgs {
     double *ax, *ay, *az, *nvx, *nvy, *nvz, *nx, *ny, *nz, *kinetic;
     double *gridSum, *gridLowest, *gridWorstRounding, *rowPairSum;
     double* const* blockAmounts;
+    const unsigned char* inCorrectionWindow;  ///< per body: quotients may use reciprocals
     int n;
     double G, dT, w;
 };
@@ -21,7 +22,15 @@ using RowBlockKernel = void (*)(const RowBlockArgs& args, int row0);
 
 /// Eight rows at a time with 512-bit vectors; needs AVX-512F.
 void ComputeRowBlockAvx512(const RowBlockArgs& args, int row0);
+/// The same with two divisions a pair: reciprocals corrected to each quotient.
+void ComputeRowBlockAvx512Corrected(const RowBlockArgs& args, int row0);
 /// Four rows at a time with 256-bit vectors; needs AVX2.
 void ComputeRowBlockAvx2(const RowBlockArgs& args, int row0);
+/// The same with corrected reciprocals; needs AVX2 and FMA3.
+void ComputeRowBlockAvx2Corrected(const RowBlockArgs& args, int row0);
+/// out[k] = a[k] ÷ b[k] by the kernels' corrected reciprocals, count a multiple of 8; for
+/// the tests that hold the correction against the division.
+void CorrectedQuotientsAvx512(const double* a, const double* b, double* out, long count);
+void CorrectedQuotientsAvx2(const double* a, const double* b, double* out, long count);
 /// One row at a time with plain doubles; runs on any x86-64.
 void ComputeRowBlockScalar(const RowBlockArgs& args, int row0);

@@ -1,4 +1,5 @@
-// The row-block kernel with 512-bit vectors, eight rows at a time. Compiled with AVX-512F
+// The row-block kernels with 512-bit vectors, eight rows at a time, with true divisions and
+// with corrected reciprocals. Compiled with AVX-512F (which has the fused multiply-add)
 // enabled for this file alone; called only after the processor check.
 #include <immintrin.h>
 
@@ -16,6 +17,8 @@ struct Avx512 {
     static V Min(V a, V b) { return _mm512_min_pd(a, b); }
     static V Max(V a, V b) { return _mm512_max_pd(a, b); }
     static V Abs(V a) { return _mm512_abs_pd(a); }
+    static V MultiplyAdd(V a, V b, V c) { return _mm512_fmadd_pd(a, b, c); }
+    static V NegativeMultiplyAdd(V a, V b, V c) { return _mm512_fnmadd_pd(a, b, c); }
 
     /// Lanes whose row is below n and is not j.
     static M PairMask(int row0, int j, int n) {
@@ -45,4 +48,12 @@ struct Avx512 {
 
 void ComputeRowBlockAvx512(const RowBlockArgs& args, int row0) {
     ComputeRowBlock<Avx512>(args, row0);
+}
+
+void ComputeRowBlockAvx512Corrected(const RowBlockArgs& args, int row0) {
+    ComputeRowBlock<Avx512, true>(args, row0);
+}
+
+void CorrectedQuotientsAvx512(const double* a, const double* b, double* out, long count) {
+    CorrectedQuotients<Avx512>(a, b, out, count);
 }

@@ -39,14 +39,20 @@ const char* SimdWidthName(SimdWidth width) {
     return "";
 }
 
-RowBlockKernel KernelFor(SimdWidth width) {
+bool CpuSupportsFusedMultiplyAdd() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("fma");
+}
+
+RowBlockKernel KernelFor(SimdWidth width, bool corrected) {
     switch (width) {
         case SimdWidth::Plain:
             return ComputeRowBlockScalar;
         case SimdWidth::Avx2:
-            return ComputeRowBlockAvx2;
-        case SimdWidth::Avx512:
-            return ComputeRowBlockAvx512;
+            return corrected && CpuSupportsFusedMultiplyAdd() ? ComputeRowBlockAvx2Corrected
+                                                              : ComputeRowBlockAvx2;
+        case SimdWidth::Avx512:  // AVX-512F has the fused multiply-add itself
+            return corrected ? ComputeRowBlockAvx512Corrected : ComputeRowBlockAvx512;
     }
     return nullptr;
 }

@@ -28,5 +28,9 @@ std::vector<SimdWidth> SupportedSimdWidths();
 /// "plain", "avx2" or "avx512".
 const char* SimdWidthName(SimdWidth width);
 
-/// The row-block kernel of a vector width.
-RowBlockKernel KernelFor(SimdWidth width);
+/// Whether the processor has the fused multiply-add that corrected reciprocals need.
+bool CpuSupportsFusedMultiplyAdd();
+
+/// The row-block kernel of a vector width; with corrected, the one that takes quotients
+/// from corrected reciprocals where the width and the processor allow it.
+RowBlockKernel KernelFor(SimdWidth width, bool corrected);

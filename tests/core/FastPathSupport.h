@@ -21,17 +21,24 @@ inline bool SameBits(double a, double b) {
 struct Config {
     SimdWidth width;
     int threads;
+    bool corrected = true;  ///< quotients from corrected reciprocals where possible
     std::string Name() const {
-        return std::string(SimdWidthName(width)) + " x" + std::to_string(threads);
+        return std::string(SimdWidthName(width)) + " x" + std::to_string(threads) +
+               (corrected ? "" : " divisions");
     }
 };
 
-// Every width this processor has at 1, 2 and 3 threads, with the rows always spread.
+// Every width this processor has at 1, 2 and 3 threads, with the rows always spread, with
+// corrected reciprocals and (on one and three threads) with true divisions only.
 inline std::vector<Config> AllConfigs() {
     std::vector<Config> configs;
-    for (SimdWidth width : SupportedSimdWidths())
+    for (SimdWidth width : SupportedSimdWidths()) {
         for (int threads : {1, 2, 3})
-            configs.push_back({width, threads});
+            configs.push_back({width, threads, true});
+        if (width != SimdWidth::Plain)
+            for (int threads : {1, 3})
+                configs.push_back({width, threads, false});
+    }
     return configs;
 }
 
@@ -40,6 +47,7 @@ inline IntegratorOptions FastOptions(const Config& c) {
     o.width = c.width;
     o.threads = c.threads;
     o.parallelFromBodies = 0;
+    o.correctedReciprocals = c.corrected;
     return o;
 }
 
