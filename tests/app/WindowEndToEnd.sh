@@ -9,6 +9,7 @@ kvorax=$(realpath "$1")
 work=$(mktemp -d)
 xvfb= program=
 cleanup() {
+    set +e  # a killed program's status must not stop the cleanup before Xvfb is ended
     [ -n "$program" ] && kill "$program" 2>/dev/null && wait "$program" 2>/dev/null
     [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null && wait "$xvfb" 2>/dev/null
     true
