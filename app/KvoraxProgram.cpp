@@ -2,6 +2,7 @@
 #include "app/KvoraxProgram.h"
 
 #include "app/Messages.h"
+#include "display/toolkit/Placement.h"
 #include "display/toolkit/Program.h"
 #include "start/Settings.h"
 
@@ -15,18 +16,25 @@ FailureReport ReportOver(const toolkit::FormSlot<F>& window) {
     };
 }
 
+// The start form and then the main window open in the middle of the screen.
+template <class F>
+F* Centred(F* window) {
+    toolkit::CentreOnScreen(*window);
+    return window;
+}
+
 }  // namespace
 
 KvoraxProgram::KvoraxProgram(CommonDialog& dialog)
     : dialog_(dialog),
       start_([this] {
-          return new FormStart(
-              store_, [this] { HandOver(); }, ReportOver(start_));
+          return Centred(new FormStart(
+              store_, [this] { HandOver(); }, ReportOver(start_)));
       }),
       draw_([this] {
           // Exit writes the boxes of the start form, which stays alive while hidden.
-          return new FormDraw(
-              store_, dialog_, [this] { SaveSettings(start_.Get()->Boxes()); }, ReportOver(draw_));
+          return Centred(new FormDraw(
+              store_, dialog_, [this] { SaveSettings(start_.Get()->Boxes()); }, ReportOver(draw_)));
       }) {}
 
 void KvoraxProgram::Start() {

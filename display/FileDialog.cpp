@@ -3,6 +3,27 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QHeaderView>
+#include <QTreeView>
+
+#include "display/FileListColumns.h"
+
+namespace {
+
+// The filter shows folders and snapshot files only, whose kinds ("Папка", "Неизвестно",
+// "Пустой документ") are wider in Russian than the column Qt sizes for English names.
+void FitTypeColumn(QFileDialog& dialog) {
+    auto* list = dialog.findChild<QTreeView*>();
+    if (!list) return;
+    constexpr int kCellPadding = 12;
+    const int wanted = list->fontMetrics().horizontalAdvance("Пустой документ") + kCellPadding;
+    const int missing = wanted - list->header()->sectionSize(kTypeColumn);
+    if (missing <= 0) return;  // a wider column was the user's choice
+    list->header()->resizeSection(kTypeColumn, wanted);
+    dialog.resize(dialog.sizeHint() + QSize(missing, 0));  // the other columns keep their room
+}
+
+}  // namespace
 
 QString FileDialog::QtFilter(const std::string& filter) {
     const QString text = QString::fromStdString(filter);
@@ -11,8 +32,19 @@ QString FileDialog::QtFilter(const std::string& filter) {
     return text.left(bar) + " (" + text.mid(bar + 1) + ")";
 }
 
+QString FileDialog::PatternExtension(const std::string& filter) {
+    const QString text = QString::fromStdString(filter);
+    const QString pattern = text.mid(text.indexOf('|') + 1);
+    if (!pattern.startsWith("*.")) return {};
+    const QString extension = pattern.mid(2);
+    for (const QChar c : extension)
+        if (!c.isLetterOrNumber()) return {};  // "*.*", "*.k?x", several patterns
+    return extension;
+}
+
 void FileDialog::SetFilter(const std::string& filter) {
     filter_ = QtFilter(filter);
+    extension_ = PatternExtension(filter);
 }
 
 void FileDialog::ShowOpen() {
@@ -26,9 +58,12 @@ void FileDialog::ShowSave() {
 void FileDialog::Run(bool save) {
     QFileDialog dialog(QApplication::activeWindow());
     dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setProxyModel(new FileListColumns(&dialog));
     dialog.setNameFilter(filter_);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (save) dialog.setDefaultSuffix(extension_);  // only for a typed name without a dot
+    FitTypeColumn(dialog);
     fileName_.clear();
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
         fileName_ = dialog.selectedFiles().front().toStdString();

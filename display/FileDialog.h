@@ -1,5 +1,7 @@
 // The file dialog over Qt's own QFileDialog, so it looks and behaves the same on every
-// desktop.
+// desktop, in Russian. The save dialog gives a name typed without an extension the
+// extension of the filter, so the filter shows the file afterwards; the open dialog takes
+// every name as typed.
 #pragma once
 
 #include <QString>
@@ -15,10 +17,13 @@ class FileDialog : public CommonDialog {
 
     /// "description (pattern)" for "description|pattern".
     static QString QtFilter(const std::string& filter);
+    /// "kvx" for a filter whose pattern is "*.kvx"; empty for any other pattern.
+    static QString PatternExtension(const std::string& filter);
 
   private:
     void Run(bool save);
 
     QString filter_;
+    QString extension_;
     std::string fileName_;
 };

@@ -9,6 +9,7 @@
 #include "display/TimeStep.h"
 #include "display/toolkit/Controls.h"
 #include "display/toolkit/Menus.h"
+#include "display/toolkit/Placement.h"
 #include "display/toolkit/Program.h"
 #include "storage/DefaultName.h"
 #include "storage/PictureExport.h"
@@ -30,7 +31,11 @@ FormDraw::FormDraw(Store& store, CommonDialog& dialog, std::function<void()> wri
       writeSettings_(std::move(writeSettings)),
       report_(std::move(report)),
       view_(Picture1->picture()),
-      planeChooser_([this] { return new FormOption(store_); }) {
+      planeChooser_([this] {
+          auto* chooser = new FormOption(store_);
+          toolkit::PlaceBeside(*chooser, *this);  // never over the menus of this window
+          return chooser;
+      }) {
     SetCaption(kDrawCaption);
     Client()->setAutoFillBackground(true);
     QPalette palette = Client()->palette();
@@ -100,9 +105,10 @@ void FormDraw::SaveAs_Click() {
     WhileStopped([this] {
         CommonDialog1.SetFilter(kSnapshotFilter);
         CommonDialog1.ShowSave();
-        const std::string name = CommonDialog1.FileName();
-        if (!name.empty()) WriteSnapshot(name, store_);
-        store_.FileName = name;  // also when empty: a name given before is forgotten
+        // Also when empty (a name given before is forgotten), and before the write: when it
+        // fails, the next Save tries the chosen name again, never an earlier file.
+        store_.FileName = CommonDialog1.FileName();
+        if (!store_.FileName.empty()) WriteSnapshot(store_.FileName, store_);
     });
 }
 
@@ -160,6 +166,7 @@ void FormDraw::Attempt(const std::function<void()>& command) {
 void FormDraw::Halt(const TickFault& fault) {
     halted_ = true;
     Timer1.SetInterval(0);
+    ShowTexts(MakeHaltTexts(view_.texts(), fault.step(), store_.dT));
     report_(fault);
 }
 

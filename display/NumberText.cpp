@@ -23,3 +23,8 @@ TickTexts MakeTickTexts(std::int64_t StepCount, double Energy, double dT) {
     return {std::string("Кворакс ") + NumberText(StepCount) + " шаг",
             "Энергия системы:" + NumberText(Energy), NumberText(dT)};
 }
+
+TickTexts MakeHaltTexts(const TickTexts& shown, std::int64_t StepCount, double dT) {
+    const TickTexts halted = MakeTickTexts(StepCount, 0, dT);
+    return {halted.caption, shown.energy, halted.timeStep};
+}

@@ -19,6 +19,10 @@ struct TickTexts {
 
 TickTexts MakeTickTexts(std::int64_t StepCount, double Energy, double dT);
 
+/// The texts after a tick that halted on a fault: its step in the caption and the time step;
+/// the energy label keeps what it shows (the last completed tick's energy, or its design text).
+TickTexts MakeHaltTexts(const TickTexts& shown, std::int64_t StepCount, double dT);
+
 inline const char* const kDrawCaption = "Кворакс";
 inline const char* const kEnergyLabelDesign = "Энергия системы-";
 inline const char* const kTimeStepLabelDesign = "Label2";

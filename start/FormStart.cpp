@@ -3,6 +3,7 @@
 
 #include "core/FileError.h"
 #include "display/toolkit/Controls.h"
+#include "display/toolkit/Fonts.h"
 #include "display/toolkit/Program.h"
 #include "start/Settings.h"
 #include "start/StartParameters.h"
@@ -17,28 +18,34 @@ constexpr std::array<const char*, kStartBoxCount> kRowLabels = {
 
 constexpr int kRowTop = 120, kRowPitch = 480;
 
+// The form and its button are larger than the rows' labels and boxes.
+constexpr double kFormFontPoints = 12;
+
 }  // namespace
 
 FormStart::FormStart(Store& store, std::function<void()> handOver, FailureReport report)
     : Form(4620, 5190), store_(store), handOver_(std::move(handOver)), report_(std::move(report)) {
     SetCaption(kStartCaption);
+    setFont(toolkit::DesignFont(kFormFontPoints));
     // Created first: the button leads the focus order and holds the focus at the start.
     Command1 = toolkit::NewPushButton(Client(), {1440, 4320, 1575, 735}, "OK",
                                       [this] { Command1_Click(); });
-    QFont bold = Command1->font();
+    QFont bold = toolkit::DesignFont(kFormFontPoints);
     bold.setBold(true);
-    bold.setPointSize(12);
     Command1->setFont(bold);
     Command1->setAutoDefault(true);  // Enter presses the focused button
+    const QFont rowFont = toolkit::DesignFont(toolkit::kDefaultFontPoints);
     const StartTexts defaults;
     QWidget* previous = Command1;
     for (int row = 0; row < kStartBoxCount; ++row) {
         const int top = kRowTop + row * kRowPitch;
-        toolkit::NewLabel(Client(), {120, top - 90, 2250, 465}, kRowLabels[row])
-            ->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        labels_[row] = toolkit::NewLabel(Client(), {120, top - 90, 2250, 465}, kRowLabels[row]);
+        labels_[row]->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        labels_[row]->setFont(rowFont);
         const int height = row == kStartBoxCount - 1 ? 315 : 285;
         boxes_[row] = toolkit::NewTextBox(Client(), {2400, top, 1935, height},
                                           defaults.text(static_cast<StartBox>(row)));
+        boxes_[row]->setFont(rowFont);
         setTabOrder(previous, boxes_[row]);
         previous = boxes_[row];
     }

@@ -2,6 +2,7 @@
 // which starts the run and hands over to the main window. Closing it ends the program.
 #pragma once
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <array>
@@ -28,6 +29,8 @@ class FormStart : public toolkit::Form {
     /// The texts of the eight boxes as they are now.
     StartTexts Boxes() const;
     QLineEdit* Box(StartBox box) const { return boxes_[static_cast<int>(box)]; }
+    /// The label on the left of a box.
+    QLabel* Label(StartBox box) const { return labels_[static_cast<int>(box)]; }
 
     QPushButton* Command1;
 
@@ -41,4 +44,5 @@ class FormStart : public toolkit::Form {
     std::function<void()> handOver_;
     FailureReport report_;
     std::array<QLineEdit*, kStartBoxCount> boxes_{};
+    std::array<QLabel*, kStartBoxCount> labels_{};
 };

@@ -43,12 +43,14 @@ class FaultInjectionTest : public WindowTest {
 };
 
 // The three commands that write a snapshot or a picture to a path of the user's: prepare
-// points the command at the target, act runs it.
+// points the command at the target, act runs it. Save As keeps the target as FileName
+// whatever the outcome; the others leave FileName as it was when they fail.
 struct PathWriter {
     const char* name;
     const char* extension;
     std::function<void(Store&, ScriptedDialog&, const std::string& target)> prepare;
     std::function<void(FormDraw&)> act;
+    bool namesTarget = false;
 };
 
 const PathWriter kPathWriters[] = {
@@ -59,7 +61,7 @@ const PathWriter kPathWriters[] = {
          s.FileName = "kept.kvx";
          dialog.answers = {t};
      },
-     [](FormDraw& d) { d.SaveAs_Click(); }},
+     [](FormDraw& d) { d.SaveAs_Click(); }, true},
     {"Photo", ".wmf",  // the picture is named after the snapshot
      [](Store& s, ScriptedDialog&, const std::string& t) {
          s.FileName = t.substr(0, t.size() - 4) + ".kvx";
@@ -70,9 +72,9 @@ const PathWriter kPathWriters[] = {
 void RunWriter(const PathWriter& writer, FormDraw& draw, Store& store, ScriptedDialog& dialog,
                const std::string& target) {
     writer.prepare(store, dialog, target);
-    const std::string name = store.FileName;
+    const std::string name = writer.namesTarget ? target : store.FileName;
     writer.act(draw);
-    EXPECT_EQ(store.FileName, name);  // a failed command leaves the name as it was
+    EXPECT_EQ(store.FileName, name);
 }
 
 TEST_F(FaultInjectionTest, SnapshotAndPictureWritersOnBrokenTargets) {

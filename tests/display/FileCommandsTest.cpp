@@ -73,14 +73,25 @@ TEST_F(FileCommandsTest, SaveAsWithNothingChosenWritesNothingAndForgetsTheName) 
     EXPECT_EQ(draw->Timer1.Interval(), 1);
 }
 
-TEST_F(FileCommandsTest, SaveAsThatCannotWriteReportsAndKeepsTheName) {
+TEST_F(FileCommandsTest, SaveAsThatCannotWriteKeepsTheChosenNameForTheNextSave) {
     store().FileName = path("earlier.kvx");
     dialog.answers = {path("missing/x.kvx")};
     draw->SaveAs_Click();
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_NE(messages[0].find("missing/x.kvx"), std::string::npos);
-    EXPECT_EQ(store().FileName, path("earlier.kvx"));
+    EXPECT_NE(messages[0].find("«" + path("missing/x.kvx") + "»"), std::string::npos);
+    EXPECT_NE(messages[0].find("не существует"), std::string::npos) << messages[0];
+    EXPECT_EQ(store().FileName, path("missing/x.kvx"));
     EXPECT_EQ(draw->Timer1.Interval(), 1);
+    // The next Save tries the chosen name again, never the earlier file.
+    draw->Saving_Click();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[1], messages[0]);
+    EXPECT_FALSE(std::filesystem::exists("earlier.kvx"));
+    std::filesystem::create_directory("missing");
+    draw->Saving_Click();
+    EXPECT_EQ(ReadAll("missing/x.kvx").size(), SnapshotSize(100));
+    EXPECT_EQ(store().FileName, "");
+    EXPECT_EQ(messages.size(), 2u);
 }
 
 TEST_F(FileCommandsTest, SaveThatCannotWriteReportsAndKeepsTheName) {

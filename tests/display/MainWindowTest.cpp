@@ -206,6 +206,36 @@ TEST_F(HaltTest, FaultStopsTheTimerForGoodAndNamesFaultAndStep) {
     EXPECT_EQ(draw.Picture1->picture().Image(), PictureOf(store(), "xy"));
 }
 
+TEST_F(HaltTest, HaltedTickShowsItsStepAndTimeStepAndKeepsTheLastEnergy) {
+    FormDraw& draw = StartStopped();
+    draw.Timer1_Timer();
+    const std::string energy = Text(draw.Label1);
+    ASSERT_EQ(energy.rfind("Энергия системы: ", 0), 0u) << energy;
+    QTest::mouseClick(draw.Command1, Qt::LeftButton);  // dT × 1.5, shown after the next tick
+    WriteBodies("pair.kvx", {BodyAt(5e18, 5e18, 5e18), BodyAt(5e18, 5e18, 5e18)});
+    dialog.answers = {path("pair.kvx")};
+    draw.load_Click();
+    draw.Timer1_Timer();  // loads the pair, whose integration divides by zero
+    ASSERT_TRUE(draw.isHalted());
+    EXPECT_EQ(draw.Caption(), "Кворакс  " + std::to_string(store().StepCount) + " шаг");
+    EXPECT_EQ(Text(draw.Label2), " 473040000");
+    EXPECT_EQ(Text(draw.Label1), energy);
+}
+
+TEST_F(HaltTest, HaltInTheFirstTickReplacesTheDesignCaptionAndTimeStep) {
+    program->Start();
+    program->formStart()->Box(StartBox::dT)->setText("1e307");
+    QTest::mouseClick(program->formStart()->Command1, Qt::LeftButton);
+    FormDraw& draw = *program->formDraw();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return draw.isHalted(); }, 5000));
+    EXPECT_EQ(store().StepCount, 1);
+    EXPECT_EQ(draw.Caption(), "Кворакс  1 шаг");
+    EXPECT_EQ(Text(draw.Label2), " 1E+307");
+    EXPECT_EQ(Text(draw.Label1), "Энергия системы-");  // no tick completed
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find("шаге 1"), std::string::npos) << messages[0];
+}
+
 TEST_F(HaltTest, SaveAndPhotoAfterTheHaltKeepTheStateAndDoNotRestart) {
     FormDraw& draw = HaltedRun();
     const std::string loaded = ReadAll("pair.kvx");

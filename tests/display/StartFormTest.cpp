@@ -27,6 +27,22 @@ TEST_F(StartFormTest, OpensWithTheDesignDefaultsAndTheFocusOnOk) {
     EXPECT_EQ(QApplication::focusWidget(), form->Box(StartBox::dT));
 }
 
+TEST_F(StartFormTest, EnterPressesOkOnlyWhileTheButtonHasTheFocus) {
+    program->Start();
+    FormStart* form = program->formStart();
+    ASSERT_TRUE(WaitActive(form));
+    form->Box(StartBox::N)->setFocus();
+    QTest::keyClick(form->Box(StartBox::N), Qt::Key_Return);  // the form has no default button
+    EXPECT_EQ(program->formDraw(), nullptr);
+    QTest::keyClick(form->Box(StartBox::N), Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), form->Command1);
+    form->Box(StartBox::No)->setFocus();
+    QTest::keyClick(form->Box(StartBox::No), Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), form->Command1);
+    QTest::keyClick(form->Command1, Qt::Key_Return);
+    EXPECT_NE(program->formDraw(), nullptr);
+}
+
 TEST_F(StartFormTest, LoadStepFillsTheBoxesFromTheSettingsFile) {
     WriteAll("Kvorax.ini",
              "\" 42\"\r\n\"1\"\r\n\"2\"\r\n\"3\"\r\n\"7\"\r\n\"9e9\"\r\n\"1e9\"\r\n\"0.5\"\r\n");

@@ -1,10 +1,15 @@
 // The toolkit layer: the timer's stop and re-entrancy rules, option groups selected from
-// code and by the user, windows created on first use, and the dialog filter.
+// code and by the user, windows created on first use, the dialog filter, the design font and
+// where a companion window goes.
+#include <QFontDatabase>
+
 #include "display/FileDialog.h"
+#include "display/toolkit/Fonts.h"
 #include "display/toolkit/Form.h"
 #include "display/toolkit/FormSlot.h"
 #include "display/toolkit/FormTimer.h"
 #include "display/toolkit/OptionGroup.h"
+#include "display/toolkit/Placement.h"
 #include "tests/display/WindowTestSupport.h"
 
 namespace {
@@ -110,6 +115,53 @@ TEST_F(ToolkitTest, WindowThatDeletesItselfOnCloseIsCreatedAndLoadedAgain) {
 TEST_F(ToolkitTest, DialogFilterBecomesQtsForm) {
     EXPECT_EQ(FileDialog::QtFilter("Кворакс файлы|*.kvx").toStdString(), "Кворакс файлы (*.kvx)");
     EXPECT_EQ(FileDialog::QtFilter("*.kvx").toStdString(), "*.kvx");
+}
+
+TEST_F(ToolkitTest, OnlyAPlainExtensionPatternGivesTheSaveDialogAnExtension) {
+    const std::pair<const char*, const char*> cases[] = {{"Кворакс файлы|*.kvx", "kvx"},
+                                                         {"*.wmf", "wmf"},
+                                                         {"Все|*.*", ""},
+                                                         {"Все|*", ""},
+                                                         {"x|*.k?x", ""},
+                                                         {"x|*.kvx;*.bak", ""},
+                                                         {"x|snapshot.kvx", ""},
+                                                         {"x|*.kvx *.bak", ""}};
+    for (const auto& [filter, extension] : cases)
+        EXPECT_EQ(FileDialog::PatternExtension(filter).toStdString(), extension) << filter;
+}
+
+TEST_F(ToolkitTest, DesignFontIsLiberationSansInPixelsWithAFallbackThatHasCyrillic) {
+    EXPECT_EQ(toolkit::DesignFamily(), "Liberation Sans");  // installed by scripts/setup
+    EXPECT_EQ(toolkit::DesignPixels(8.25), 11);
+    EXPECT_EQ(toolkit::DesignPixels(12), 16);
+    const QString fallback = toolkit::DesignFamily("Kvorax Missing Face");
+    EXPECT_NE(fallback, "Kvorax Missing Face");
+    EXPECT_TRUE(QFontDatabase::writingSystems(fallback).contains(QFontDatabase::Cyrillic))
+        << fallback.toStdString();
+}
+
+TEST_F(ToolkitTest, CompanionWindowGoesRightThenBelowThenIntoTheCorner) {
+    const QSize chooser(184, 102);
+    const struct {
+        const char* screen;
+        QRect available, anchor;
+        QPoint expected;
+    } cases[] = {
+        // 1280 × 1024, main window centred: room on the right, 8 pixels apart.
+        {"wide", {0, 0, 1280, 1024}, {270, 276, 740, 472}, {1018, 276}},
+        // 1024 × 768: 142 + 740 + 8 + 184 > 1024, so below, aligned on the left.
+        {"narrow", {0, 0, 1024, 768}, {142, 148, 740, 472}, {142, 628}},
+        // A screen whose free area starts below a panel.
+        {"panel", {0, 30, 1024, 738}, {142, 160, 740, 472}, {142, 640}},
+        // 800 × 600: room neither right nor below, so the lower right corner.
+        {"small", {0, 0, 800, 600}, {30, 64, 740, 472}, {616, 498}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.screen);
+        const QPoint at = toolkit::BesidePosition(c.anchor, chooser, c.available);
+        EXPECT_EQ(at, c.expected);
+        EXPECT_TRUE(c.available.contains(QRect(at, chooser)));
+    }
 }
 
 }  // namespace

@@ -21,6 +21,8 @@
 #include "display/CommonDialog.h"
 #include "display/Picture.h"
 #include "display/Projection.h"
+#include "display/toolkit/Fonts.h"
+#include "display/toolkit/Language.h"
 #include "display/toolkit/Program.h"
 #include "storage/Snapshot.h"
 #include "tests/support/FileContents.h"
@@ -49,15 +51,19 @@ class ScriptedDialog : public CommonDialog {
     std::string name_;
 };
 
-inline QApplication& Application() {
-    // After QApplication the C library follows the environment's locale: make it one with
-    // a decimal comma where installed, so texts that went through printf would show it.
-    static QApplication* app = [] {
-        ::setenv("LC_ALL", "ru_RU.UTF-8", 1);
+/// The one QApplication, set up as the program sets it up. After QApplication the C library
+/// follows the environment's locale: by default one with a decimal comma where installed,
+/// so texts that went through printf would show it. The first call chooses the locale.
+inline QApplication& Application(const char* systemLocale = "ru_RU.UTF-8") {
+    static QApplication* app = [systemLocale] {
+        ::setenv("LC_ALL", systemLocale, 1);
         static int argc = 1;
         static char name[] = "window_tests";
         static char* argv[] = {name, nullptr};
-        return new QApplication(argc, argv);
+        auto* created = new QApplication(argc, argv);
+        toolkit::UseRussian();
+        toolkit::UseDesignFonts();
+        return created;
     }();
     return *app;
 }
