@@ -31,9 +31,9 @@ std::string StepFileName(const std::string& folder, const char* prefix, std::int
 void PrepareOutputFolder(const std::string& folder) {
     if (::mkdir(folder.c_str(), 0777) != 0) {
         const int error = errno;
-        struct stat st {};
         if (error != EEXIST)
             throw OutputFolderError(FolderProblem::NotCreated, folder, FileReason::System(error));
+        struct stat st {};
         if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
             throw OutputFolderError(FolderProblem::NotAFolder, folder, FileReason::System(EEXIST));
     }
