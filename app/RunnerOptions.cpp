@@ -15,11 +15,12 @@ struct Options {
     QCommandLineOption log{"log", "Строка step,energy,dT на каждый шаг.", "FILE.csv"};
     QCommandLineOption threads{"threads", "Потоков для шага (по умолчанию все ядра).", "T"};
     QCommandLineOption every{
-        "every", "Записывать кадры и снимки после каждого K-го шага и после последнего.", "K"};
+        "every", "Период для --frames и --checkpoints: после каждого K-го шага и последнего.", "K"};
     QCommandLineOption frames{
-        "frames", "Папка для кадров frame-NNNNNN.png, картинок после шага NNNNNN.", "DIR"};
-    QCommandLineOption checkpoints{"checkpoints",
-                                   "Папка для снимков step-NNNNNN.kvx после шага NNNNNN.", "DIR"};
+        "frames", "Папка (создается) для кадров frame-NNNNNN.png: картинка после шага NNNNNN.",
+        "DIR"};
+    QCommandLineOption checkpoints{
+        "checkpoints", "Папка (создается) для снимков step-NNNNNN.kvx после шага NNNNNN.", "DIR"};
     QCommandLineOption reference{
         "reference", "Простой цикл по одной паре звезд на одном потоке (эталон для проверок)."};
 };
