@@ -27,16 +27,17 @@ milliseconds() {
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 ratio() { awk "BEGIN { printf \"%.3f\", $1 / $2 }"; }
 
+# Each run gets a new folder, removed only at the end: files deleted moments before make the
+# file system skip their inodes when it creates new ones, which a first run does not pay.
 before=() plain=() framed=()
 for ((r = 1; r <= repetitions; ++r)); do
-    rm -rf frames
     line="run $r:"
     if [[ -n "$old" ]]; then
         before+=("$(milliseconds "$old" --steps 2000)")
         line+=" old commit ${before[-1]} ms,"
     fi
     plain+=("$(milliseconds "$runner" --steps 2000)")
-    framed+=("$(milliseconds "$runner" --steps 2000 --every 10 --frames frames)")
+    framed+=("$(milliseconds "$runner" --steps 2000 --every 10 --frames "frames-$r")")
     echo "$line without frames ${plain[-1]} ms, with frames ${framed[-1]} ms"
 done
 a=$(printf '%s\n' "${plain[@]}" | median)
@@ -46,5 +47,5 @@ if [[ -n "$old" ]]; then
     o=$(printf '%s\n' "${before[@]}" | median)
     echo "old commit without frames $o ms: this commit / old $(ratio "$a" "$o")"
 fi
-echo "$(ls frames | wc -l) frames, $(du -sk frames | cut -f1) kB on disk; $(nproc) cores," \
+echo "$(ls frames-1 | wc -l) frames, $(du -sk frames-1 | cut -f1) kB on disk; $(nproc) cores," \
     "$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs); load $(cut -d' ' -f1-3 /proc/loadavg)"
