@@ -3,6 +3,7 @@
 
 #include <cerrno>
 
+#include "app/OutputFolderError.h"
 #include "app/RunnerOptions.h"
 #include "core/FileError.h"
 #include "core/Tick.h"
@@ -60,7 +61,7 @@ std::string Reason(const FileReason& r) {
         case FileProblem::WriterClosed:
             return "файл уже закрыт";
         case FileProblem::PictureNotEncoded:
-            return "изображение не преобразуется в BMP";
+            return "изображение не удалось преобразовать в формат файла";
         case FileProblem::SnapshotTooShort:
             return "файл короче двух байт и не содержит числа звезд";
         case FileProblem::SnapshotBadCount:
@@ -87,7 +88,22 @@ std::string Action(FileAction action) {
     return {};
 }
 
+std::string FolderMessage(const OutputFolderError& e) {
+    const std::string folder = Quoted(e.path());
+    switch (e.problem()) {
+        case FolderProblem::NotCreated:
+            return "Не удалось создать папку " + folder + ": " + Reason(e.reason()) + ".";
+        case FolderProblem::NotAFolder:
+            return "Папка " + folder + " не создана: под этим именем уже есть файл.";
+        case FolderProblem::NotWritable:
+            return "В папке " + folder + " нельзя создавать файлы: " + Reason(e.reason()) + ".";
+    }
+    return {};
+}
+
 std::string FileMessage(const FileError& e) {
+    if (const auto* folder = dynamic_cast<const OutputFolderError*>(&e))
+        return FolderMessage(*folder);
     return Action(e.action()) + " " + Quoted(e.path()) + ": " + Reason(e.reason()) + ".";
 }
 
@@ -141,6 +157,13 @@ std::string ArgumentMessage(const ArgumentError& e) {
         case ArgumentProblem::BadThreadCount:
             return "Число потоков " + Quoted(e.value()) + " должно быть целым числом от 1 до " +
                    std::to_string(kMaxRunnerThreads) + ".";
+        case ArgumentProblem::BadPeriod:
+            return "Период --every " + Quoted(e.value()) +
+                   " должен быть целым положительным числом шагов.";
+        case ArgumentProblem::PeriodWithoutFolder:
+            return "--every задан без --frames и --checkpoints: нечего записывать.";
+        case ArgumentProblem::FolderWithoutPeriod:
+            return e.value() + " требует --every K: после скольких шагов записывать.";
     }
     return {};
 }

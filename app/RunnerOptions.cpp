@@ -14,6 +14,13 @@ struct Options {
     QCommandLineOption photo{"photo", "Записать картинку после последнего шага.", "FILE"};
     QCommandLineOption log{"log", "Строка step,energy,dT на каждый шаг (энергия — та же, что в окне).", "FILE.csv"};
     QCommandLineOption threads{"threads", "Потоков для шага (по умолчанию все ядра).", "T"};
+    QCommandLineOption every{
+        "every", "Период для --frames и --checkpoints: после каждого K-го шага и последнего.", "K"};
+    QCommandLineOption frames{
+        "frames", "Папка (создается) для кадров frame-NNNNNN.png: картинка после шага NNNNNN.",
+        "DIR"};
+    QCommandLineOption checkpoints{
+        "checkpoints", "Папка (создается) для снимков step-NNNNNN.kvx после шага NNNNNN.", "DIR"};
     QCommandLineOption reference{
         "reference", "Простой цикл по одной паре звезд на одном потоке (эталон для проверок)."};
 };
@@ -33,6 +40,29 @@ int ThreadCount(const QString& text) {
     return threads;
 }
 
+long long Period(const QString& text) {
+    bool ok = false;
+    const long long every = text.toLongLong(&ok);
+    if (!ok || every < 1) throw ArgumentError(ArgumentProblem::BadPeriod, text.toStdString());
+    return every;
+}
+
+// --every and at least one folder come together.
+void ReadPeriodicOutputs(const QCommandLineParser& parser, const Options& o,
+                         RunnerOptions& options) {
+    options.frames = parser.value(o.frames).toStdString();
+    options.checkpoints = parser.value(o.checkpoints).toStdString();
+    const bool folder = !options.frames.empty() || !options.checkpoints.empty();
+    if (!parser.isSet(o.every)) {
+        if (folder)
+            throw ArgumentError(ArgumentProblem::FolderWithoutPeriod,
+                                options.frames.empty() ? "--checkpoints" : "--frames");
+        return;
+    }
+    options.every = Period(parser.value(o.every));
+    if (!folder) throw ArgumentError(ArgumentProblem::PeriodWithoutFolder, "--every");
+}
+
 }  // namespace
 
 RunnerOptions ParseRunnerArguments(const QStringList& arguments) {
@@ -42,8 +72,8 @@ RunnerOptions ParseRunnerArguments(const QStringList& arguments) {
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     const Options o;
-    parser.addOptions(
-        {o.settings, o.open, o.steps, o.plane, o.save, o.photo, o.log, o.threads, o.reference});
+    parser.addOptions({o.settings, o.open, o.steps, o.plane, o.save, o.photo, o.log, o.every,
+                       o.frames, o.checkpoints, o.threads, o.reference});
     if (!parser.parse(arguments))
         throw ArgumentError(ArgumentProblem::Unparsable, parser.errorText().toStdString());
     if (parser.isSet(help)) parser.showHelp(0);
@@ -63,5 +93,6 @@ RunnerOptions ParseRunnerArguments(const QStringList& arguments) {
     if (parser.isSet(o.steps)) options.steps = StepCount(parser.value(o.steps));
     if (parser.isSet(o.threads)) options.integration.threads = ThreadCount(parser.value(o.threads));
     options.integration.reference = parser.isSet(o.reference);
+    ReadPeriodicOutputs(parser, o, options);
     return options;
 }

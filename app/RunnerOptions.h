@@ -12,7 +12,9 @@ struct RunnerOptions {
     std::string settings, open, save, photo, log;
     std::string plane = "xy";
     long long steps = 1;
-    IntegratorOptions integration;  ///< every core and the widest vectors unless told
+    std::string frames, checkpoints;  ///< folders for the periodic files; empty: none
+    long long every = 0;              ///< the period of those files, at least 1 when named
+    IntegratorOptions integration;    ///< every core and the widest vectors unless told
 };
 
 /// Largest --threads: far past any core count; keeps a typo from starting thousands.
@@ -24,6 +26,9 @@ enum class ArgumentProblem {
     UnknownPlane,
     BadStepCount,
     BadThreadCount,
+    BadPeriod,  ///< value holds the text given to --every
+    PeriodWithoutFolder,
+    FolderWithoutPeriod,  ///< value holds the option: --frames or --checkpoints
 };
 
 /// Arguments that cannot run: the problem and the value given.

@@ -1,16 +1,16 @@
 // kvorax-run: the simulation without windows, for scripts and checks. It starts a run as
 // the start form's "OK" does, runs ticks through the same tick, picture and file code as
-// the window program, and writes the requested files at the end.
-#include <unistd.h>
-
+// the window program, writes frames and checkpoints along the way when asked, and writes
+// the requested files at the end.
 #include <QCoreApplication>
 #include <charconv>
-#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <optional>
 
 #include "app/Messages.h"
+#include "app/PeriodicOutputs.h"
+#include "app/ProgressLine.h"
 #include "app/RunnerOptions.h"
 #include "core/FileError.h"
 #include "core/Tick.h"
@@ -49,28 +49,6 @@ std::string Full(double value) {
     return std::string(buffer, end);
 }
 
-// A bar on standard error while a long run goes on, only when it is a terminal.
-class Progress {
-  public:
-    explicit Progress(long long total) : total_(total), shown_(total >= 1000 && isatty(2)) {}
-    void Update(long long done) {
-        if (!shown_) return;
-        const auto now = std::chrono::steady_clock::now();
-        if (done != total_ && now - last_ < std::chrono::milliseconds(200)) return;
-        last_ = now;
-        const int width = 40;
-        const int filled = static_cast<int>(width * done / total_);
-        std::fprintf(stderr, "\r[%s%s] %lld/%lld", std::string(filled, '#').c_str(),
-                     std::string(width - filled, ' ').c_str(), done, total_);
-        if (done == total_) std::fprintf(stderr, "\n");
-    }
-
-  private:
-    long long total_;
-    bool shown_;
-    std::chrono::steady_clock::time_point last_{};
-};
-
 // Tries every write; reports each failure and returns whether all succeeded.
 bool WriteOutputs(const RunnerOptions& options, const Store& store, const Picture& picture,
                   AtomicFileWriter* log) {
@@ -89,61 +67,94 @@ bool WriteOutputs(const RunnerOptions& options, const Store& store, const Pictur
     return ok;
 }
 
-int Run(const RunnerOptions& options) {
+// A run's state from its start to its end.
+struct Run {
     Store store;
+    Picture picture;
+    TickView view{picture};
+    std::unique_ptr<AtomicFileWriter> log;
+    std::optional<PeriodicOutputs> periodic;
+    int status = kDone;
+};
+
+// Builds the cloud and opens every output before the first tick, so that a bad start or an
+// unusable file or folder stops the run before anything is computed or written.
+bool Prepare(const RunnerOptions& options, Run& run) {
     try {
-        StartRun(store, LoadStartTexts(options));
+        StartRun(run.store, LoadStartTexts(options));
+        run.store.Plane = options.plane;
+        run.store.FileToOpen = options.open;
+        if (!options.log.empty()) run.log = std::make_unique<AtomicFileWriter>(options.log);
+        run.periodic.emplace(options.frames, options.checkpoints, options.every);
+        return true;
     } catch (const FileError& failure) {
         PrintError(failure);
-        return kFileFailure;
+        run.status = kFileFailure;
     } catch (const UserError& bad) {
         PrintError(bad);
-        return kBadArguments;
+        run.status = kBadArguments;
     }
-    store.Plane = options.plane;
-    store.FileToOpen = options.open;
+    return false;
+}
 
-    std::unique_ptr<AtomicFileWriter> log;
+void AppendToLog(Run& run, const TickOutcome& outcome) {
+    if (!run.log) return;
     try {
-        if (!options.log.empty()) log = std::make_unique<AtomicFileWriter>(options.log);
+        run.log->Write(std::to_string(outcome.step) + "," + Full(run.view.energy()) + "," +
+                       Full(run.store.dT) + "\n");
     } catch (const FileError& failure) {
         PrintError(failure);
-        return kFileFailure;
+        run.log.reset();
+        run.status = kFileFailure;
     }
+}
 
-    Picture picture;
-    TickView view(picture);
+// Runs the ticks until the last, a fault or a failed periodic write; false when the run
+// must end without writing anything more.
+bool RunTicks(const RunnerOptions& options, Run& run) {
     Integrator integrator(options.integration);
-    Progress progress(options.steps);
-    int status = kDone;
+    ProgressLine progress(options.steps);
     for (long long k = 0; k < options.steps; ++k) {
-        const TickOutcome outcome = RunTick(store, view, integrator);
+        const TickOutcome outcome = RunTick(run.store, run.view, integrator);
         if (outcome.loadError) {
+            progress.Stop();
             PrintError(*outcome.loadError);
-            return kFileFailure;  // nothing of an unintended run is written
+            run.status = kFileFailure;
+            return false;  // nothing of an unintended run is written
         }
         if (outcome.fault != FpFault::None) {
+            progress.Stop();
             PrintError(TickFault(outcome.fault, outcome.step));
-            status = kFault;
+            run.periodic->AfterFault(outcome.step, run.store, run.picture);
+            run.status = kFault;
             break;
         }
-        if (log) {
-            try {
-                log->Write(std::to_string(outcome.step) + "," + Full(view.energy()) + "," +
-                           Full(store.dT) + "\n");
-            } catch (const FileError& failure) {
-                PrintError(failure);
-                log.reset();
-                status = kFileFailure;
-            }
-        }
+        AppendToLog(run, outcome);
+        run.periodic->AfterTick(outcome.step, k + 1 == options.steps, run.store, run.picture);
+        if (run.periodic->failed()) break;
         progress.Update(k + 1);
     }
-    if (!WriteOutputs(options, store, picture, log.get()) && status == kDone) status = kFileFailure;
-    const TickTexts& texts = view.texts();
+    progress.Stop();
+    try {
+        run.periodic->Finish();
+    } catch (const FileError& failure) {
+        // The run stopped at the first file it could not write; nothing later is written.
+        PrintError(failure);
+        if (run.status != kFault) run.status = kFileFailure;
+        return false;
+    }
+    return true;
+}
+
+int RunToEnd(const RunnerOptions& options) {
+    Run run;
+    if (!Prepare(options, run) || !RunTicks(options, run)) return run.status;
+    if (!WriteOutputs(options, run.store, run.picture, run.log.get()) && run.status == kDone)
+        run.status = kFileFailure;
+    const TickTexts& texts = run.view.texts();
     std::printf("%s\n%s\n%s\n", texts.caption.c_str(), texts.energy.c_str(),
                 texts.timeStep.c_str());
-    return status;
+    return run.status;
 }
 
 }  // namespace
@@ -153,7 +164,7 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationName("kvorax-run");
     QCoreApplication::setApplicationVersion(PROJECT_VERSION);
     try {
-        return Run(ParseRunnerArguments(QCoreApplication::arguments()));
+        return RunToEnd(ParseRunnerArguments(QCoreApplication::arguments()));
     } catch (const ArgumentError& bad) {
         PrintError(bad);
         return kBadArguments;

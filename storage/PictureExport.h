@@ -1,4 +1,5 @@
-// Picture files: the picture is written as a BMP file whatever the name's extension.
+// Picture files: the picture is written as a BMP file whatever the name's extension; the
+// runner's frames are PNG files.
 #pragma once
 
 #include <string>
@@ -11,3 +12,10 @@ std::string PictureNameFor(const std::string& FileName);
 
 /// Writes the image as a BMP file, atomically. Throws FileError.
 void WritePicture(const std::string& path, const QImage& image);
+
+/// A copy with one bit per pixel (0 black, 1 white) when every pixel is pure black or pure
+/// white, as the drawing surface always is; a null image otherwise.
+QImage BlackAndWhiteCopy(const QImage& image);
+
+/// Writes the image as a PNG file, atomically, compressed for speed. Throws FileError.
+void WritePicturePng(const std::string& path, const QImage& image);

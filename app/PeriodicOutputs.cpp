@@ -1,0 +1,82 @@
+// Frames and checkpoints: the picture and the snapshot are taken on the run's thread, the
+// encoding and writing go to the background writes.
+#include "app/PeriodicOutputs.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+
+#include "app/OutputFolderError.h"
+#include "storage/FileAccess.h"
+#include "storage/PictureExport.h"
+#include "storage/Snapshot.h"
+
+namespace {
+
+// Each write waits mostly for the disk to confirm its file, so several run at once; the
+// queue bounds the memory that pictures and snapshots in waiting can take.
+constexpr int kWritesAtOnce = 4;
+constexpr std::size_t kWritesWaiting = 16;
+
+}  // namespace
+
+std::string StepFileName(const std::string& folder, const char* prefix, std::int64_t step,
+                         const char* extension) {
+    char digits[32];
+    std::snprintf(digits, sizeof digits, "%06lld", static_cast<long long>(step));
+    return folder + "/" + prefix + digits + extension;
+}
+
+void PrepareOutputFolder(const std::string& folder) {
+    if (::mkdir(folder.c_str(), 0777) != 0) {
+        const int error = errno;
+        if (error != EEXIST)
+            throw OutputFolderError(FolderProblem::NotCreated, folder, FileReason::System(error));
+        struct stat st {};
+        if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+            throw OutputFolderError(FolderProblem::NotAFolder, folder, FileReason::System(EEXIST));
+    }
+    try {
+        // A writer left without commit removes its temporary file again.
+        AtomicFileWriter probe(folder + "/.kvorax-write-test");
+    } catch (const FileError& refused) {
+        throw OutputFolderError(FolderProblem::NotWritable, folder, refused.reason());
+    }
+}
+
+PeriodicOutputs::PeriodicOutputs(std::string frames, std::string checkpoints, long long every)
+    : frames_(std::move(frames)), checkpoints_(std::move(checkpoints)), every_(every) {
+    if (frames_.empty() && checkpoints_.empty()) return;
+    if (!frames_.empty()) PrepareOutputFolder(frames_);
+    if (!checkpoints_.empty()) PrepareOutputFolder(checkpoints_);
+    writes_ = std::make_unique<BackgroundWrites>(kWritesAtOnce, kWritesWaiting);
+}
+
+void PeriodicOutputs::AfterTick(std::int64_t step, bool lastTick, const Store& store,
+                                const Picture& picture) {
+    if (writes_ && (step % every_ == 0 || lastTick)) Write(step, store, picture);
+}
+
+void PeriodicOutputs::AfterFault(std::int64_t step, const Store& store, const Picture& picture) {
+    if (writes_) Write(step, store, picture);
+}
+
+void PeriodicOutputs::Write(std::int64_t step, const Store& store, const Picture& picture) {
+    if (!frames_.empty()) {
+        QImage frame = BlackAndWhiteCopy(picture.Image());
+        // Any other colour keeps the full image; sharing it is safe, as the next plot copies.
+        if (frame.isNull()) frame = picture.Image();
+        writes_->Post([path = StepFileName(frames_, "frame-", step, ".png"), frame] {
+            WritePicturePng(path, frame);
+        });
+    }
+    if (!checkpoints_.empty()) {
+        writes_->Post([path = StepFileName(checkpoints_, "step-", step, ".kvx"),
+                       bytes = EncodeSnapshot(store)] { WriteFileAtomically(path, bytes); });
+    }
+}
+
+void PeriodicOutputs::Finish() {
+    if (writes_) writes_->Finish();
+}

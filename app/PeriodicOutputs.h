@@ -1,0 +1,43 @@
+// The runner's files written while it runs: after every K-th tick, and after the last, the
+// picture as a PNG frame and the snapshot as a checkpoint, each named after the step.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "app/BackgroundWrites.h"
+#include "core/Store.h"
+#include "display/Picture.h"
+
+/// The name of a step's file: folder/prefix, the step with at least six digits, extension.
+std::string StepFileName(const std::string& folder, const char* prefix, std::int64_t step,
+                         const char* extension);
+
+/// Creates the folder when missing (not its parents) and checks that a file can be
+/// created in it. Throws OutputFolderError.
+void PrepareOutputFolder(const std::string& folder);
+
+class PeriodicOutputs {
+  public:
+    /// Empty folder names write nothing; every is ignored then. Prepares the folders that
+    /// are named. Throws OutputFolderError.
+    PeriodicOutputs(std::string frames, std::string checkpoints, long long every);
+
+    /// After a tick that reached its end; lastTick: the final tick of the run.
+    void AfterTick(std::int64_t step, bool lastTick, const Store& store, const Picture& picture);
+    /// After a tick whose integration faulted: the state it left, which is what Save and
+    /// Photo would write now, under that tick's step.
+    void AfterFault(std::int64_t step, const Store& store, const Picture& picture);
+    /// True once a write has failed; nothing is written after that.
+    bool failed() const { return writes_ && writes_->failed(); }
+    /// Waits for every write. Throws the first failure (a FileError).
+    void Finish();
+
+  private:
+    void Write(std::int64_t step, const Store& store, const Picture& picture);
+
+    std::string frames_, checkpoints_;
+    long long every_;
+    std::unique_ptr<BackgroundWrites> writes_;  ///< only when a folder is named
+};

@@ -1,0 +1,291 @@
+// Frames, checkpoints and the progress line of long runs: the files' names and contents
+// against what --save and --photo write, refused arguments, unusable folders, a fault in
+// the middle of a run, a write that fails, and the progress line only on a terminal.
+#include <gtest/gtest.h>
+#include <pty.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QImage>
+#include <atomic>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <latch>
+
+#include "app/BackgroundWrites.h"
+#include "app/PeriodicOutputs.h"
+#include "app/ProgressLine.h"
+#include "core/FileError.h"
+#include "storage/FileAccess.h"
+#include "storage/PictureExport.h"
+#include "storage/Snapshot.h"
+#include "tests/support/RunnerProcess.h"
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+Names EntriesOf(const std::string& folder) {
+    Names names;
+    for (const auto& e : std::filesystem::directory_iterator(folder))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Pixels compared as colours, whatever format each file stores them in.
+QImage Pixels(const std::string& path) {
+    return QImage(QString::fromStdString(path)).convertToFormat(QImage::Format_RGB32);
+}
+
+bool HasWhite(const QImage& image) {
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) == qRgb(255, 255, 255)) return true;
+    return false;
+}
+
+Store Bodies(const std::vector<Body>& bodies) {
+    Store s;
+    s.RecreateTables(static_cast<int>(bodies.size()));
+    s.Bodies = bodies;
+    return s;
+}
+
+Body Moving(double x, double vx) {
+    Body b;
+    b.x = x, b.vx = vx;
+    return b;
+}
+
+// dT = 1, G = 1, no rotation, Size1 = 600: a star at x is drawn at picture column x.
+void WriteUnitSettings(const std::string& path) {
+    std::ofstream(path, std::ios::binary)
+        << "\"1\"\r\n\"1\"\r\n\"0\"\r\n\"1\"\r\n\"2\"\r\n\"600\"\r\n\"1\"\r\n\"0\"\r\n";
+}
+
+}  // namespace
+
+TEST(PeriodicOutputs, FilesAfterEveryKthAndTheLastTickNamedWithTheStep) {
+    TempFolder f;
+    RunResult r = RunRunner(f, "--steps 25 --every 10 --frames f --checkpoints c");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(EntriesOf(f.path("f")),
+              (Names{"frame-000010.png", "frame-000020.png", "frame-000025.png"}));
+    EXPECT_EQ(EntriesOf(f.path("c")),
+              (Names{"step-000010.kvx", "step-000020.kvx", "step-000025.kvx"}));
+    EXPECT_EQ(ReadAll(f.path("f/frame-000010.png")).substr(1, 3), "PNG");
+
+    // A last tick that is a K-th one is written once; existing folders are used as they are.
+    r = RunRunner(f, "--steps 20 --every 20 --frames g --checkpoints g");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(EntriesOf(f.path("g")), (Names{"frame-000020.png", "step-000020.kvx"}));
+    EXPECT_EQ(RunRunner(f, "--steps 3 --every 2 --frames g").status, 0);
+    EXPECT_EQ(EntriesOf(f.path("g")), (Names{"frame-000002.png", "frame-000003.png",
+                                             "frame-000020.png", "step-000020.kvx"}));
+    // Steps past six digits keep every digit, so names still sort by step within a width.
+    EXPECT_EQ(StepFileName("runs", "frame-", 1234567, ".png"), "runs/frame-1234567.png");
+}
+
+TEST(PeriodicOutputs, EachFileIsWhatSaveAndPhotoWriteAfterThatTick) {
+    TempFolder f;
+    RunResult r = RunRunner(
+        f, "--steps 25 --every 10 --frames f --checkpoints c --save last.kvx --photo last.bmp");
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = RunRunner(f, "--steps 10 --save ten.kvx --photo ten.bmp");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ReadAll(f.path("c/step-000025.kvx")), ReadAll(f.path("last.kvx")));
+    EXPECT_EQ(ReadAll(f.path("c/step-000010.kvx")), ReadAll(f.path("ten.kvx")));
+    EXPECT_NE(ReadAll(f.path("c/step-000010.kvx")), ReadAll(f.path("c/step-000020.kvx")));
+    const QImage last = Pixels(f.path("last.bmp"));
+    ASSERT_TRUE(HasWhite(last));  // else equal pictures would prove little
+    EXPECT_EQ(Pixels(f.path("f/frame-000025.png")), last);
+    EXPECT_EQ(Pixels(f.path("f/frame-000010.png")), Pixels(f.path("ten.bmp")));
+}
+
+TEST(PeriodicOutputs, RefusedArgumentsNameTheOptionAndCreateNothing) {
+    TempFolder f;
+    const struct {
+        const char* arguments;
+        const char* named;
+    } cases[] = {
+        {"--every 0 --frames f", "«0»"},
+        {"--every -3 --frames f", "«-3»"},
+        {"--every x --checkpoints c", "«x»"},
+        {"--every 2.5 --frames f", "«2.5»"},
+        {"--every 5", "--every"},
+        {"--frames f", "--frames"},
+        {"--checkpoints c --steps 3", "--checkpoints"},
+    };
+    for (const auto& c : cases) {
+        const RunResult r = RunRunner(f, c.arguments);
+        EXPECT_EQ(r.status, 2) << c.arguments;
+        EXPECT_NE(r.err.find(c.named), std::string::npos) << c.arguments << ": " << r.err;
+        EXPECT_NE(r.err.find("--every"), std::string::npos) << c.arguments << ": " << r.err;
+    }
+    EXPECT_EQ(f.entries(), Names{});
+}
+
+TEST(PeriodicOutputs, UnusableFolderStopsTheRunBeforeItsFirstTick) {
+    TempFolder f;
+    std::ofstream(f.path("plain")) << "x";
+    const bool hasSys = std::filesystem::is_directory("/sys");
+    const struct {
+        std::string folder, reason;
+    } cases[] = {
+        {"missing/frames", "не существует"},
+        {"plain/frames", "не является папкой"},
+        {"plain", "уже есть файл"},
+        {hasSys ? "/sys" : "plain", hasSys ? "«/sys»" : "уже есть файл"},  // even for root
+    };
+    for (const auto& c : cases) {
+        const RunResult r = RunRunner(f, "--steps 5 --every 1 --frames '" + c.folder +
+                                             "' --save s.kvx --photo p.bmp --log l.csv");
+        EXPECT_EQ(r.status, 4) << c.folder;
+        EXPECT_NE(r.err.find("«" + c.folder + "»"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(c.reason), std::string::npos) << r.err;
+        EXPECT_EQ(r.out, "") << c.folder;
+        EXPECT_EQ(f.entries(), Names{"plain"}) << c.folder;  // no --save, --photo or --log
+    }
+}
+
+TEST(PeriodicOutputs, FaultWritesTheStateBeforeTheFailingTickUnderItsStep) {
+    TempFolder f;
+    WriteUnitSettings(f.path("Kvorax.ini"));
+    // Two massless stars meet at x = 4: the fifth tick finds them at one place.
+    WriteSnapshot(f.path("meet.kvx"), Bodies({Moving(0, 1), Moving(8, -1)}));
+    const RunResult r = RunRunner(f,
+                                  "--open meet.kvx --steps 10 --every 2 --frames f "
+                                  "--checkpoints c --save out.kvx --photo out.bmp");
+    EXPECT_EQ(r.status, 3);
+    EXPECT_NE(r.err.find("шаге 5"), std::string::npos) << r.err;
+    EXPECT_EQ(EntriesOf(f.path("c")),
+              (Names{"step-000002.kvx", "step-000004.kvx", "step-000005.kvx"}));
+    EXPECT_EQ(ReadAll(f.path("c/step-000005.kvx")), ReadAll(f.path("out.kvx")));
+    EXPECT_EQ(Pixels(f.path("f/frame-000005.png")), Pixels(f.path("out.bmp")));
+
+    Store four, five;
+    ReadSnapshot(f.path("c/step-000004.kvx"), four);
+    ReadSnapshot(f.path("c/step-000005.kvx"), five);
+    EXPECT_EQ(four.Bodies[0].x, 3.0);
+    EXPECT_EQ(four.Bodies[1].x, 5.0);
+    EXPECT_EQ(five.Bodies[0].x, 4.0);  // the positions that met, velocities unchanged
+    EXPECT_EQ(five.Bodies[1].x, 4.0);
+    EXPECT_EQ(five.Bodies[0].vx, 1.0);
+    EXPECT_EQ(five.Bodies[1].vx, -1.0);
+    const QImage frame4 = Pixels(f.path("f/frame-000004.png"));
+    const QImage frame5 = Pixels(f.path("f/frame-000005.png"));
+    EXPECT_EQ(frame4.pixel(3, 0), qRgb(255, 255, 255));
+    EXPECT_EQ(frame4.pixel(5, 0), qRgb(255, 255, 255));
+    EXPECT_EQ(frame5.pixel(4, 0), qRgb(255, 255, 255));
+    EXPECT_EQ(frame5.pixel(3, 0), qRgb(0, 0, 0));  // erased by the failing tick
+    EXPECT_EQ(frame5.pixel(5, 0), qRgb(0, 0, 0));
+}
+
+TEST(PeriodicOutputs, NothingIsWrittenAfterAWriteFails) {
+    TempFolder f;
+    SetWriteLimitForTesting([](const std::string& path) {
+        return path.find("frame-000020") != std::string::npos ? 0LL : -1LL;
+    });
+    Store store = Bodies({Moving(1, 0)});
+    Picture picture;
+    PeriodicOutputs outputs(f.path("f"), "", 10);
+    outputs.AfterTick(10, false, store, picture);
+    outputs.AfterTick(20, false, store, picture);
+    try {
+        outputs.Finish();
+        ADD_FAILURE() << "the failed write was not reported";
+    } catch (const FileError& failure) {
+        EXPECT_NE(failure.path().find("frame-000020.png"), std::string::npos) << failure.path();
+    }
+    EXPECT_TRUE(outputs.failed());
+    outputs.AfterTick(30, true, store, picture);
+    EXPECT_THROW(outputs.Finish(), FileError);
+    SetWriteLimitForTesting(nullptr);
+    EXPECT_EQ(EntriesOf(f.path("f")), Names{"frame-000010.png"});
+}
+
+TEST(BackgroundWrites, EveryWriteRunsOnceAndAFailureDropsTheWritesBehindIt) {
+    std::atomic<int> done{0};
+    {
+        BackgroundWrites writes(4, 8);
+        for (int k = 0; k < 1000; ++k)
+            writes.Post([&] { ++done; });
+        writes.Finish();
+        EXPECT_EQ(done, 1000);
+    }
+    // One thread: the failing write holds until the others are queued behind it.
+    BackgroundWrites writes(1, 100);
+    std::latch queued(1);
+    writes.Post([&] {
+        queued.wait();
+        throw FileError(FileAction::Write, "first", FileReason::System(ENOSPC));
+    });
+    for (int k = 0; k < 10; ++k)
+        writes.Post([&] { ++done; });
+    queued.count_down();
+    EXPECT_THROW(writes.Finish(), FileError);
+    EXPECT_TRUE(writes.failed());
+    writes.Post([&] { ++done; });
+    EXPECT_THROW(writes.Finish(), FileError);
+    EXPECT_EQ(done, 1000);
+}
+
+TEST(PictureExport, BlackAndWhiteCopyKeepsEveryPixelAndRefusesOtherColours) {
+    QImage image(13, 3, QImage::Format_RGB32);  // a row that does not fill its last byte
+    image.fill(Qt::black);
+    image.setPixel(0, 0, qRgb(255, 255, 255));
+    image.setPixel(12, 1, qRgb(255, 255, 255));
+    image.setPixel(8, 2, qRgb(255, 255, 255));
+    const QImage copy = BlackAndWhiteCopy(image);
+    ASSERT_FALSE(copy.isNull());
+    EXPECT_EQ(copy.depth(), 1);
+    EXPECT_EQ(copy.convertToFormat(QImage::Format_RGB32), image);
+    image.setPixel(5, 1, qRgb(255, 255, 254));
+    EXPECT_TRUE(BlackAndWhiteCopy(image).isNull());
+}
+
+TEST(ProgressLine, RateAndTimeLeftFromTheStepsDone) {
+    // 500 steps in 2 s: 250 a second, and the 1500 left take 6 s.
+    EXPECT_EQ(ProgressText(500, 2000, 2.0), "Шаг 500 из 2000, 250 шаг/с, осталось 0:00:06");
+    // 3 steps in 2 s: 1.5 a second; 7 left take 4.67 s.
+    EXPECT_EQ(ProgressText(3, 10, 2.0), "Шаг 3 из 10, 1.5 шаг/с, осталось 0:00:05");
+    EXPECT_EQ(ProgressText(1, 7201, 1.0), "Шаг 1 из 7201, 1.0 шаг/с, осталось 2:00:00");
+    EXPECT_EQ(ProgressText(0, 10, 0.0), "Шаг 0 из 10");
+}
+
+TEST(ProgressLine, OnlyOnATerminal) {
+    TempFolder f;
+    const std::string runner = KVORAX_RUN_PATH;
+    // Standard error into a pipe: no line at all.
+    const std::string command =
+        "cd '" + f.path() + "' && '" + runner + "' --steps 1000 2>&1 >/dev/null";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string piped;
+    char buffer[4096];
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        piped.append(buffer, got);
+    EXPECT_EQ(::pclose(pipe), 0);
+    EXPECT_EQ(piped, "");
+
+    // On a terminal the line ends with the last step.
+    int terminal = -1;
+    const pid_t pid = ::forkpty(&terminal, nullptr, nullptr, nullptr);
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        if (::chdir(f.path().c_str()) != 0) ::_exit(126);
+        ::execl(runner.c_str(), runner.c_str(), "--steps", "1000", nullptr);
+        ::_exit(127);
+    }
+    std::string shown;
+    for (ssize_t got; (got = ::read(terminal, buffer, sizeof buffer)) > 0;)
+        shown.append(buffer, static_cast<std::size_t>(got));
+    int status = -1;
+    ::waitpid(pid, &status, 0);
+    ::close(terminal);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_NE(shown.find("\rШаг 1000 из 1000, "), std::string::npos) << shown;
+    EXPECT_NE(shown.find("Кворакс  1000 шаг"), std::string::npos) << shown;
+}
