@@ -26,6 +26,9 @@ void RunPhase(benchmark::State& state, const IntegratorOptions& options, bool ti
     const int n = static_cast<int>(state.range(0));
     Store store = DefaultCloud(n);
     Integrator integrator(options);
+    // The first phase of a system also predicts the running sums of the energy; the window
+    // program's ticks are the later ones.
+    integrator.Integrate(store);
     for (auto _ : state) {
         if (!timerGap) {
             Phase(state, integrator, store);
