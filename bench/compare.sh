@@ -2,38 +2,37 @@
 # Side-by-side comparison of two builds of kvorax-bench in one run: the two binaries take
 # turns (A B A B ...), so that a busy machine slows both alike, and the median of each
 # benchmark's figure is printed with the ratio new/old.
-#   bench/compare.sh OLD/kvorax-bench NEW/kvorax-bench [FILTER] [ROUNDS] [COUNTER]
-# COUNTER is the user counter compared (default pairs/s, the last column); "time" compares
-# the real time.
+#   bench/compare.sh OLD/kvorax-bench NEW/kvorax-bench [FILTER] [ROUNDS] [FIGURE]
+# FIGURE is "rate" (default: each benchmark's own counter, pairs/s or ticks/s) or "time"
+# (real time per iteration).
 set -euo pipefail
-old=$1 new=$2 filter=${3:-.} rounds=${4:-5} counter=${5:-pairs/s}
+old=$1 new=$2 filter=${3:-.} rounds=${4:-5} figure=${5:-rate}
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 for round in $(seq "$rounds"); do
     for side in old new; do
-        bin=${!side}
-        "$bin" --benchmark_filter="$filter" --benchmark_format=csv 2>/dev/null |
-            tail -n +2 >>"$out/$side.csv"
+        "${!side}" --benchmark_filter="$filter" --benchmark_format=json \
+            >"$out/$side-$round.json" 2>/dev/null
     done
 done
-python3 - "$out" "$counter" <<'PY'
-import csv, statistics, sys
-folder, counter = sys.argv[1], sys.argv[2]
+python3 - "$out" "$figure" <<'PY'
+import glob, json, statistics, sys
+folder, figure = sys.argv[1], sys.argv[2]
 
-# Every row of one side by benchmark name: the real time, or the named user counter (the
-# columns after the fixed ones, "pairs/s" or "ticks/s").
 def parse(side):
     result = {}
-    for row in csv.reader(open(f"{folder}/{side}.csv")):
-        if len(row) < 4:
-            continue
-        figure = row[2] if counter == "time" else row[-1]
-        if figure:
-            result.setdefault(row[0], []).append(float(figure))
+    for path in sorted(glob.glob(f"{folder}/{side}-*.json")):
+        for b in json.load(open(path))["benchmarks"]:
+            if figure == "time":
+                value = b["real_time"]
+            else:
+                value = b.get("pairs/s", b.get("ticks/s"))
+            if value is not None:
+                result.setdefault(b["name"], []).append(value)
     return result
 
 old, new = parse("old"), parse("new")
-print(f"{'benchmark':42} {'old':>11} {'new':>11} {'new/old':>8}  ({counter}, median)")
+print(f"{'benchmark':42} {'old':>11} {'new':>11} {'new/old':>8}  ({figure}, median)")
 for name, values in old.items():
     if name in new:
         a, b = statistics.median(values), statistics.median(new[name])

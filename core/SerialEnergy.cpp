@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <optional>
 
 #include "core/FpFault.h"
@@ -17,10 +19,26 @@ constexpr double kTwoTo52 = 0x1p52, kTwoTo53 = 0x1p53;
 // powers of two and no clamped amount in grid units can overflow.
 constexpr int kLowestExponent = -900, kHighestExponent = 1000;
 
-// The e of the binade [2^e, 2^(e+1)) that holds |S|, when the grid may use it.
+// Read off the bits: these run for every row of every phase, where library calls would cost
+// more than the rows they bookkeep at small N.
+int BiasedExponent(double S) {
+    std::uint64_t bits;
+    std::memcpy(&bits, &S, sizeof bits);
+    return static_cast<int>((bits >> 52) & 0x7FF);
+}
+
+// 2^k for k in the normal range.
+double PowerOfTwo(int k) {
+    const std::uint64_t bits = static_cast<std::uint64_t>(k + 1023) << 52;
+    double p;
+    std::memcpy(&p, &bits, sizeof p);
+    return p;
+}
+
+// The e of the binade [2^e, 2^(e+1)) that holds |S|, when the grid may use it; zeros,
+// subnormals, infinities and NaNs have none.
 std::optional<int> BinadeOf(double S) {
-    if (S == 0 || !std::isfinite(S)) return std::nullopt;
-    const int e = std::ilogb(S);
+    const int e = BiasedExponent(S) - 1023;
     if (e < kLowestExponent || e > kHighestExponent) return std::nullopt;
     return e;
 }
@@ -29,20 +47,21 @@ std::optional<int> BinadeOf(double S) {
 // signed so that amounts of the sign of S are positive; 0 when S has no usable binade.
 double GridScale(double S) {
     const auto e = BinadeOf(S);
-    return e ? std::copysign(std::ldexp(1.0, 52 - *e), S) : 0;
+    return e ? std::copysign(PowerOfTwo(52 - *e), S) : 0;
 }
 
 // Amounts are clamped to ±2^(e+1) before scaling: a larger one leaves the binade anyway.
 double GridLimit(double S) {
     const auto e = BinadeOf(S);
-    return e ? std::ldexp(1.0, *e + 1) : 0;
+    return e ? PowerOfTwo(*e + 1) : 0;
 }
 
 // S moved by `units` grid units of the scale, when S lies in the scale's binade and stays
 // in it: then every partial sum was a multiple of the unit and the move is exact.
 std::optional<double> MoveOnGrid(double S, double scale, double units) {
     const auto e = BinadeOf(S);
-    if (scale == 0 || !e || 52 - *e != std::ilogb(scale) || std::signbit(S) != std::signbit(scale))
+    if (scale == 0 || !e || 52 - *e != BiasedExponent(scale) - 1023 ||
+        std::signbit(S) != std::signbit(scale))
         return std::nullopt;
     const double A = S * scale;  // the sum in grid units: an integer in [2^52, 2^53)
     if (!(A + units < kTwoTo53)) return std::nullopt;
@@ -139,13 +158,17 @@ void SerialEnergy::ChooseAmountStores(IntegrationWorkspace& ws) {
 }
 
 double SerialEnergy::AddRowInOrder(const IntegrationWorkspace& ws, int i, double Energy) {
-    row_.clear();
-    const double* stored = ws.blockAmounts.empty() ? nullptr : ws.blockAmounts[i / lanes_];
-    for (int j = 0; j < ws.n; ++j) {
-        if (j == i) continue;
-        row_.push_back(stored ? stored[j * lanes_ + i % lanes_] : PairAmount<double>(ws, i, j));
+    row_.resize(static_cast<std::size_t>(ws.n));  // the n - 1 pair amounts, then the kinetic
+    double* next = row_.data();
+    if (const double* stored = ws.blockAmounts[i / lanes_]) {
+        const double* column = stored + i % lanes_;
+        for (int j = 0; j < ws.n; ++j)
+            if (j != i) *next++ = column[j * lanes_];
+    } else {
+        for (int j = 0; j < ws.n; ++j)
+            if (j != i) *next++ = PairAmount<double>(ws, i, j);
     }
-    row_.push_back(ws.kinetic[i]);
+    *next = ws.kinetic[i];
     return AddInOrder(Energy, row_.data(), row_.size());
 }
 
