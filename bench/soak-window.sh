@@ -5,7 +5,8 @@
 # and 10 minutes (scaled to a shorter run), split into the heap, other anonymous memory and
 # mapped files, and the number of files written. The third argument picks the commands, to
 # tell which one makes memory grow: s (Save), p (Photo), o (Open).
-# Usage: bench/soak-window.sh path/to/kvorax [minutes, default 10] [commands, default spo]
+# Usage: [SOAK_TRIM=1] bench/soak-window.sh path/to/kvorax [minutes, default 10] [commands,
+# default spo]
 set -euo pipefail
 kvorax=$(realpath "$1")
 minutes=${2:-10}
@@ -106,6 +107,7 @@ open_own_snapshot() {
     xdotool key ctrl+o
     wait_for 20 dialog >/dev/null || fail "Ctrl+O showed no file dialog"
     focus "$(dialog)"
+    xdotool key ctrl+a  # the name field may hold the name chosen last time
     xdotool type --delay 5 "$PWD/$name"
     xdotool key Return
     wait_for 20 no_dialog || fail "the file dialog did not accept $name"
@@ -134,6 +136,14 @@ while [ "$next" -lt ${#samples[@]} ]; do
         next=$((next + 1))
     done
 done
+
+# With SOAK_TRIM=1, malloc is asked (through gdb) to give freed memory back to the system:
+# what remains of the growth is memory still in use, the rest was freed but kept by malloc.
+if [ "${SOAK_TRIM:-0}" = 1 ]; then
+    gdb -p "$program" -batch -ex 'call (int) malloc_trim(0)' >/dev/null 2>&1 ||
+        echo "gdb could not call malloc_trim"
+    echo "after malloc_trim: RSS $(rss_kb) kB: $(rss_parts)"
+fi
 
 # Exit (Ctrl+X) ends the program the ordinary way, so that a sanitizer build of it reports
 # its leaks into the log.

@@ -60,7 +60,7 @@ class AtomicFileWriter {
     int inUseFd_ = -1;      // holds the lock that marks the temporary as in use
     bool inPlace_ = false;  // a device such as /dev/full or a pipe
     bool unnamed_ = false;  // an O_TMPFILE file, named only at commit
-    bool rollBack_ = true;
+    bool rollBack_ = true;  // false in the writer that restores the previous content
     std::size_t written_ = 0;
 };
 

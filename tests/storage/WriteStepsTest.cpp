@@ -98,16 +98,17 @@ TEST(WriteSteps, FileReachesTheDiskBeforeItsNameAndTheNameAfterIt) {
     }
 }
 
-TEST(WriteSteps, OnlyTheNamedWayShowsATemporaryWhileWriting) {
-    for (Way way : {Way::Unnamed, Way::Named}) {
+TEST(WriteSteps, OnlyARefusedUnnamedFileShowsATemporaryWhileWriting) {
+    for (int refusal : {0, EOPNOTSUPP, EISDIR, EINVAL}) {  // 0: unnamed files offered
+        SCOPED_TRACE(refusal);
         TempFolder folder;
         const std::string path = folder.path("a.kvx");
         WriteAll(path, kPrevious);
-        StepHook hook(way);
+        StepHook hook(Way::Unnamed, WriteStep::OpenUnnamed, refusal);
         AtomicFileWriter writer(path);
         writer.Write(kNew);
         const std::vector<std::string> during = folder.entries();
-        if (way == Way::Unnamed) {
+        if (refusal == 0) {
             EXPECT_EQ(during, std::vector<std::string>{"a.kvx"});
         } else {
             ASSERT_EQ(during.size(), 2u);
@@ -162,18 +163,5 @@ TEST(WriteSteps, FolderThatCannotReachTheDiskRestoresThePreviousFileWithItsPermi
         StepHook hook(Way::Unnamed, WriteStep::SyncFolder, unsupported);
         EXPECT_EQ(FailureOf(path, kNew), "");
         EXPECT_EQ(ReadAll(path), kNew);
-    }
-}
-
-TEST(WriteSteps, EveryRefusalOfUnnamedFilesFallsBackToANamedTemporary) {
-    for (int refusal : {EOPNOTSUPP, EISDIR, EINVAL}) {
-        SCOPED_TRACE(refusal);
-        TempFolder folder;
-        const std::string path = folder.path("a.kvx");
-        StepHook hook(Way::Unnamed, WriteStep::OpenUnnamed, refusal);
-        EXPECT_EQ(FailureOf(path, kNew), "");
-        EXPECT_NE(Position(hook.seen, WriteStep::OpenNamed), -1);
-        EXPECT_EQ(ReadAll(path), kNew);
-        EXPECT_EQ(folder.entries(), std::vector<std::string>{"a.kvx"});
     }
 }
