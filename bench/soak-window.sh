@@ -5,6 +5,7 @@
 # and 10 minutes (scaled to a shorter run), split into the heap, other anonymous memory and
 # mapped files, and the number of files written. The third argument picks the commands, to
 # tell which one makes memory grow: s (Save), p (Photo), o (Open).
+# SOAK_TRIM=1 also measures after malloc_trim at the end (see below).
 # Usage: [SOAK_TRIM=1] bench/soak-window.sh path/to/kvorax [minutes, default 10] [commands,
 # default spo]
 set -euo pipefail
@@ -44,9 +45,41 @@ export DISPLAY=":$(head -1 "$work/display")"
 export QT_QPA_PLATFORM=xcb
 unset LC_ALL LANG || true
 
+# With SOAK_TRIM=1 a small preloaded library lets the script ask malloc, after the last
+# sample, to give freed memory back to the system (malloc_trim): what growth remains is
+# memory still in use; the rest was freed but kept by malloc.
+trim_env=
+if [ "${SOAK_TRIM:-0}" = 1 ]; then
+    cat >"$work/trim.c" <<'EOF'
+#include <fcntl.h>
+#include <malloc.h>
+#include <pthread.h>
+#include <stdlib.h>
+#include <unistd.h>
+static void* TrimOnRequest(void* fifo) {
+    for (;;) {
+        int fd = open((const char*)fifo, O_RDONLY);
+        char c;
+        while (fd >= 0 && read(fd, &c, 1) == 1) malloc_trim(0);
+        if (fd >= 0) close(fd);
+    }
+    return NULL;
+}
+__attribute__((constructor)) static void Start(void) {
+    const char* fifo = getenv("SOAK_TRIM_FIFO");
+    pthread_t thread;
+    if (fifo) pthread_create(&thread, NULL, TrimOnRequest, (void*)fifo);
+}
+EOF
+    cc -shared -fPIC -O2 -o "$work/trim.so" "$work/trim.c" -lpthread
+    mkfifo "$work/trim"
+    trim_env="SOAK_TRIM_FIFO=$work/trim LD_PRELOAD=$work/trim.so"
+fi
+
 mkdir "$work/run"
 cd "$work/run"
-"$kvorax" >"$work/kvorax.log" 2>&1 &
+# shellcheck disable=SC2086
+env $trim_env "$kvorax" >"$work/kvorax.log" 2>&1 &
 program=$!
 started=$SECONDS
 
@@ -137,11 +170,9 @@ while [ "$next" -lt ${#samples[@]} ]; do
     done
 done
 
-# With SOAK_TRIM=1, malloc is asked (through gdb) to give freed memory back to the system:
-# what remains of the growth is memory still in use, the rest was freed but kept by malloc.
-if [ "${SOAK_TRIM:-0}" = 1 ]; then
-    gdb -p "$program" -batch -ex 'call (int) malloc_trim(0)' >/dev/null 2>&1 ||
-        echo "gdb could not call malloc_trim"
+if [ -n "$trim_env" ]; then
+    echo x >"$work/trim"
+    sleep 1
     echo "after malloc_trim: RSS $(rss_kb) kB: $(rss_parts)"
 fi
 
