@@ -13,7 +13,7 @@ kvorax=$(realpath "$1")
 minutes=${2:-10}
 commands=${3:-spo}
 work=$(mktemp -d)
-xvfb= program=
+xvfb="" program=""
 cleanup() {
     set +e
     if [ -n "$program" ]; then kill "$program" && wait "$program"; fi 2>/dev/null
@@ -41,7 +41,8 @@ wait_for() {
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
 xvfb=$!
 wait_for 20 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=":$(head -1 "$work/display")"
+DISPLAY=":$(head -1 "$work/display")"
+export DISPLAY
 export QT_QPA_PLATFORM=xcb
 unset LC_ALL LANG || true
 
