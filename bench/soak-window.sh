@@ -94,15 +94,17 @@ window() {
     return 1
 }
 found() { window "$1" >/dev/null; }
-# A shown window that is neither the main window nor the plane chooser: the file dialog.
+# The file dialog: the largest shown window, of at least 200 x 200 pixels, other than the
+# main window and the plane chooser (the name completer's list is a small window of its own).
 dialog() {
-    local id
+    local id size best="" best_size=40000
     for id in $(xdotool search --onlyvisible --pid "$program" 2>/dev/null); do
-        [ "$id" = "$main" ] || [ "$id" = "$chooser" ] || { echo "$id"; return 0; }
+        [ "$id" = "$main" ] || [ "$id" = "$chooser" ] && continue
+        size=$(xdotool getwindowgeometry "$id" | awk '/Geometry/ {split($2, s, "x"); print s[1] * s[2]}')
+        [ "${size:-0}" -gt "$best_size" ] && best=$id best_size=$size
     done
-    return 1
+    [ -n "$best" ] && echo "$best"
 }
-no_dialog() { ! dialog >/dev/null; }
 focus() { timeout 10 xdotool windowfocus --sync "$1" && sleep 0.1; }
 rss_kb() { awk '/^VmRSS:/ {print $2}' "/proc/$program/status"; }
 # Resident kB of the heap, of other anonymous mappings (thread arenas, stacks, images) and of
@@ -140,11 +142,19 @@ open_own_snapshot() {
     focus "$main"
     xdotool key ctrl+o
     wait_for 20 dialog >/dev/null || fail "Ctrl+O showed no file dialog"
-    focus "$(dialog)"
+    local shown_dialog
+    shown_dialog=$(dialog)
+    focus "$shown_dialog"
     xdotool key ctrl+a  # the name field may hold the name chosen last time
     xdotool type --delay 5 "$PWD/$name"
     xdotool key Return
-    wait_for 20 no_dialog || fail "the file dialog did not accept $name"
+    # When the name completer's list was showing, the first Enter only chose from it.
+    if ! wait_for 3 sh -c "! xdotool search --onlyvisible --pid $program | grep -qx $shown_dialog"; then
+        focus "$shown_dialog"
+        xdotool key Return
+    fi
+    wait_for 20 sh -c "! xdotool search --onlyvisible --pid $program | grep -qx $shown_dialog" ||
+        fail "the file dialog did not accept $name"
     opens=$((opens + 1))
 }
 
