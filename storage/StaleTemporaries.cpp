@@ -1,11 +1,4 @@
-// A writer holds an exclusive flock on its temporary file from before the file has a name
-// until after the rename. The kernel drops the lock when the writer's process ends, however
-// it ends, so a temporary that can be locked belongs to no running writer and is removed at
-// once, whatever its age; one that is locked is left alone, however old. The lock belongs
-// to the open file, not to a process ID, so a reused ID or another machine sharing the
-// folder cannot make a live writer's file look abandoned. Only where no lock can be tested
-// (a file system without locks, a file we cannot open) does age decide: older than a
-// minute, far longer than the few microseconds between naming and renaming.
+// Temporary names, the in-use lock, and the removal of temporaries no writer holds.
 #include "StaleTemporaries.h"
 
 #include <dirent.h>
@@ -40,6 +33,15 @@ bool IsSuffixDigit(char c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z');
 }
 
+// A writer holds an exclusive flock on its temporary from before the file has a name (a
+// named temporary: from a few microseconds after) until after the rename. The kernel drops
+// the lock when the writer's process ends, however it ends, so a temporary that can be
+// locked belongs to no running writer and is removed at once, whatever its age; one that is
+// locked is left alone, however old. The lock belongs to the open file, not to a process
+// ID, so a reused ID cannot make a running writer's file look abandoned, nor can another
+// machine where the file system shares locks. Only where no lock can be tested (no locks,
+// a file we cannot open) does age decide: older than a minute, far longer than the few
+// microseconds between naming and renaming.
 enum class Owner { Running, Gone, Unknown };
 
 Owner OwnerOf(int fd) {
