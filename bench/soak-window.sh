@@ -100,7 +100,7 @@ dialog() {
     local id size best="" best_size=40000
     for id in $(xdotool search --onlyvisible --pid "$program" 2>/dev/null); do
         [ "$id" = "$main" ] || [ "$id" = "$chooser" ] && continue
-        size=$(xdotool getwindowgeometry "$id" | awk '/Geometry/ {split($2, s, "x"); print s[1] * s[2]}')
+        size=$(xdotool getwindowgeometry "$id" 2>/dev/null | awk '/Geometry/ {split($2, s, "x"); print s[1] * s[2]}')
         [ "${size:-0}" -gt "$best_size" ] && best=$id best_size=$size
     done
     [ -n "$best" ] && echo "$best"
