@@ -45,12 +45,16 @@ std::string SystemReason(int error) {
             return "открыто слишком много файлов";
         case EFBIG:
             return "файл слишком велик";
+        case ELOOP:
+            return "слишком много символических ссылок подряд, или они замкнуты в кольцо";
         default:
             return "системная ошибка " + std::to_string(error);
     }
 }
 
-std::string Reason(const FileReason& r) {
+}  // namespace
+
+std::string ReasonText(const FileReason& r) {
     switch (r.problem) {
         case FileProblem::System:
             return SystemReason(r.systemError);
@@ -69,12 +73,16 @@ std::string Reason(const FileReason& r) {
         case FileProblem::SnapshotTruncated:
             return "файл обрывается: для " + std::to_string(r.count) + " звезд нужно " +
                    std::to_string(r.needed) + " байт, а в нём " + std::to_string(r.actual);
+        case FileProblem::DanglingLink:
+            return "символическая ссылка ведёт в несуществующую папку " + Quoted(r.detail);
         case FileProblem::SnapshotNotFinite:
             return "звезда " + std::to_string(r.count) +
                    " содержит значение, не являющееся конечным числом";
     }
     return {};
 }
+
+namespace {
 
 std::string Action(FileAction action) {
     switch (action) {
@@ -92,11 +100,11 @@ std::string FolderMessage(const OutputFolderError& e) {
     const std::string folder = Quoted(e.path());
     switch (e.problem()) {
         case FolderProblem::NotCreated:
-            return "Не удалось создать папку " + folder + ": " + Reason(e.reason()) + ".";
+            return "Не удалось создать папку " + folder + ": " + ReasonText(e.reason()) + ".";
         case FolderProblem::NotAFolder:
             return "Папка " + folder + " не создана: под этим именем уже есть файл.";
         case FolderProblem::NotWritable:
-            return "В папке " + folder + " нельзя создавать файлы: " + Reason(e.reason()) + ".";
+            return "В папке " + folder + " нельзя создавать файлы: " + ReasonText(e.reason()) + ".";
     }
     return {};
 }
@@ -104,7 +112,7 @@ std::string FolderMessage(const OutputFolderError& e) {
 std::string FileMessage(const FileError& e) {
     if (const auto* folder = dynamic_cast<const OutputFolderError*>(&e))
         return FolderMessage(*folder);
-    return Action(e.action()) + " " + Quoted(e.path()) + ": " + Reason(e.reason()) + ".";
+    return Action(e.action()) + " " + Quoted(e.path()) + ": " + ReasonText(e.reason()) + ".";
 }
 
 // The label of a box without its colon or blanks.

@@ -10,5 +10,10 @@
 /// The message for a failure of any kind the programs report.
 std::string Message(const UserError& failure);
 
+struct FileReason;
+
+/// Why a file could not be used, in words ("нет места на диске").
+std::string ReasonText(const FileReason& reason);
+
 /// The fault in words ("деление на ноль").
 std::string FpFaultText(FpFault fault);

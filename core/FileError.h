@@ -19,15 +19,27 @@ enum class FileProblem {
     SnapshotBadCount,   ///< count holds the body count, outside 1..32766
     SnapshotTruncated,  ///< count bodies need `needed` bytes, the file has `actual`
     SnapshotNotFinite,  ///< star `count` (from 1) holds an infinity or a NaN
+    DanglingLink,       ///< a symbolic link leads into the missing folder `detail`
 };
 
 struct FileReason {
     FileProblem problem = FileProblem::System;
     int systemError = 0;
     long long count = 0, needed = 0, actual = 0;
+    std::string detail;
 
-    static FileReason System(int error) { return {FileProblem::System, error}; }
-    static FileReason Of(FileProblem problem) { return {problem}; }
+    static FileReason System(int error) {
+        FileReason r;
+        r.systemError = error;
+        return r;
+    }
+    static FileReason Of(FileProblem problem, long long count = 0, long long needed = 0,
+                         long long actual = 0) {
+        FileReason r;
+        r.problem = problem;
+        r.count = count, r.needed = needed, r.actual = actual;
+        return r;
+    }
 };
 
 class FileError : public UserError {

@@ -41,11 +41,12 @@ Bytes EncodeSnapshot(const Store& store) {
 std::vector<Body> DecodeSnapshot(const Bytes& bytes) {
     if (bytes.size() < 2) throw SnapshotRefused{FileReason::Of(FileProblem::SnapshotTooShort)};
     const auto n = static_cast<std::int16_t>(bytes[0] | (bytes[1] << 8));
-    if (n < 1 || n > kMaxBodies) throw SnapshotRefused{{FileProblem::SnapshotBadCount, 0, n}};
+    if (n < 1 || n > kMaxBodies)
+        throw SnapshotRefused{FileReason::Of(FileProblem::SnapshotBadCount, n)};
     if (bytes.size() < SnapshotSize(n))
-        throw SnapshotRefused{{FileProblem::SnapshotTruncated, 0, n,
-                               static_cast<long long>(SnapshotSize(n)),
-                               static_cast<long long>(bytes.size())}};
+        throw SnapshotRefused{FileReason::Of(FileProblem::SnapshotTruncated, n,
+                                             static_cast<long long>(SnapshotSize(n)),
+                                             static_cast<long long>(bytes.size()))};
     std::vector<Body> bodies(static_cast<std::size_t>(n));
     const std::uint8_t* p = bytes.data() + 2;
     for (int k = 0; k < n; ++k) {
@@ -54,7 +55,7 @@ std::vector<Body> DecodeSnapshot(const Bytes& bytes) {
             *field = GetDouble(p);
             p += 8;
             if (!std::isfinite(*field))
-                throw SnapshotRefused{{FileProblem::SnapshotNotFinite, 0, k + 1}};
+                throw SnapshotRefused{FileReason::Of(FileProblem::SnapshotNotFinite, k + 1)};
         }
     }
     return bodies;

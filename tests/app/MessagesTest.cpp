@@ -39,13 +39,13 @@ TEST(Messages, StartParameterMessagesNameTheBoxAsLabelledAndTheTextAsTyped) {
 
 TEST(Messages, EveryFileProblemHasItsOwnReason) {
     std::set<std::string> seen;
-    for (int p = 0; p <= static_cast<int>(FileProblem::SnapshotNotFinite); ++p) {
-        const FileReason reason{static_cast<FileProblem>(p), ENOSPC, 7, 394, 100};
+    for (int p = 0; p <= static_cast<int>(FileProblem::DanglingLink); ++p) {
+        const FileReason reason{static_cast<FileProblem>(p), ENOSPC, 7, 394, 100, "runs"};
         const std::string m = Message(FileError(FileAction::Write, "runs/a.kvx", reason));
         EXPECT_TRUE(Contains(m, "«runs/a.kvx»: ")) << m;
         EXPECT_TRUE(seen.insert(m).second) << "two problems share the words " << m;
     }
-    const FileReason truncated{FileProblem::SnapshotTruncated, 0, 7, 394, 100};
+    const FileReason truncated = FileReason::Of(FileProblem::SnapshotTruncated, 7, 394, 100);
     const std::string m = Message(FileError(FileAction::OpenSnapshot, "a.kvx", truncated));
     EXPECT_EQ(m,
               "Снимок не открыт «a.kvx»: файл обрывается: для 7 звезд нужно 394 байт, а в нём "
