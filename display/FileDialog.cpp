@@ -1,9 +1,12 @@
-// One modal QFileDialog per showing; a cancelled dialog yields an empty name.
+// One modal QFileDialog for the whole run, made on first use: a dialog made afresh at every
+// showing leaves Qt's icon images for the files it listed behind each time. A cancelled
+// dialog yields an empty name.
 #include "display/FileDialog.h"
 
 #include <QApplication>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QTreeView>
 
 #include "display/FileListColumns.h"
@@ -55,14 +58,31 @@ void FileDialog::ShowSave() {
     Run(true);
 }
 
+FileDialog::FileDialog() = default;
+
+FileDialog::~FileDialog() {
+    if (dialog_ && !dialog_->parent()) delete dialog_.data();
+}
+
+// The window that asks owns the dialog; should that window go, the next showing makes one.
+QFileDialog& FileDialog::Dialog() {
+    if (!dialog_) {
+        dialog_ = new QFileDialog(QApplication::activeWindow());
+        dialog_->setOption(QFileDialog::DontUseNativeDialog);
+        dialog_->setProxyModel(new FileListColumns(dialog_));
+    }
+    return *dialog_;
+}
+
 void FileDialog::Run(bool save) {
-    QFileDialog dialog(QApplication::activeWindow());
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setProxyModel(new FileListColumns(&dialog));
+    QFileDialog& dialog = Dialog();
+    // The last showing's name is not offered again.
+    if (auto* name = dialog.findChild<QLineEdit*>("fileNameEdit")) name->clear();
     dialog.setNameFilter(filter_);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    if (save) dialog.setDefaultSuffix(extension_);  // only for a typed name without a dot
+    // Only for a typed name without a dot; the open dialog adds nothing.
+    dialog.setDefaultSuffix(save ? extension_ : QString());
     FitTypeColumn(dialog);
     fileName_.clear();
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())

@@ -4,12 +4,17 @@
 // every name as typed.
 #pragma once
 
+#include <QFileDialog>
+#include <QPointer>
 #include <QString>
 
 #include "display/CommonDialog.h"
 
 class FileDialog : public CommonDialog {
   public:
+    FileDialog();
+    ~FileDialog() override;
+
     void SetFilter(const std::string& filter) override;
     void ShowOpen() override;
     void ShowSave() override;
@@ -21,8 +26,10 @@ class FileDialog : public CommonDialog {
     static QString PatternExtension(const std::string& filter);
 
   private:
+    QFileDialog& Dialog();
     void Run(bool save);
 
+    QPointer<QFileDialog> dialog_;
     QString filter_;
     QString extension_;
     std::string fileName_;
