@@ -67,8 +67,10 @@ void PeriodicOutputs::Write(std::int64_t step, const Store& store, const Picture
         QImage frame = BlackAndWhiteCopy(picture.Image());
         // Any other colour keeps the full image; sharing it is safe, as the next plot copies.
         if (frame.isNull()) frame = picture.Image();
+        // Frames reach the disk together at the end of the run; a checkpoint, which a run
+        // broken by a power cut would go on from, at once.
         writes_->Post([path = StepFileName(frames_, "frame-", step, ".png"), frame] {
-            WritePicturePng(path, frame);
+            WritePicturePng(path, frame, Durability::AtTheEnd);
         });
     }
     if (!checkpoints_.empty()) {
@@ -78,5 +80,7 @@ void PeriodicOutputs::Write(std::int64_t step, const Store& store, const Picture
 }
 
 void PeriodicOutputs::Finish() {
-    if (writes_) writes_->Finish();
+    if (!writes_) return;
+    writes_->Finish();
+    if (!frames_.empty()) SyncFileSystem(frames_);
 }

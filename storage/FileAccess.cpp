@@ -94,7 +94,8 @@ Bytes ReadFilePrefix(const std::string& path, std::size_t maxBytes) {
     return bytes;
 }
 
-AtomicFileWriter::AtomicFileWriter(const std::string& path) : path_(path) {
+AtomicFileWriter::AtomicFileWriter(const std::string& path, Durability durability)
+    : path_(path), syncs_(durability == Durability::OnCommit) {
     if (path.empty())
         throw FileError(FileAction::Write, path, FileReason::Of(FileProblem::EmptyName));
     // A device or pipe cannot be replaced by renaming; the system follows any link to it.
@@ -205,7 +206,7 @@ void AtomicFileWriter::Commit() {
         if (closed != 0) Fail(errno);
         return;
     }
-    if (StepSyncFile(fd_) != 0) Fail(errno);
+    if (syncs_ && StepSyncFile(fd_) != 0) Fail(errno);
     const int closed = StepCloseFile(fd_);
     fd_ = -1;
     if (closed != 0) Fail(errno);
@@ -217,7 +218,7 @@ void AtomicFileWriter::Commit() {
     const bool replacing = previous.get() >= 0 || errno != ENOENT;
     PutInPlace(replacing);
     // Only now is the rename on the disk, and a power cut cannot bring the old file back.
-    if (StepSyncFolder(folder.get()) != 0 && !FolderSyncUnsupported(errno)) {
+    if (syncs_ && StepSyncFolder(folder.get()) != 0 && !FolderSyncUnsupported(errno)) {
         const int error = errno;
         if (rollBack_) RollBack(previous.get(), replacing);
         Fail(error);
@@ -275,10 +276,20 @@ void AtomicFileWriter::RollBack(int previous, bool replacing) {
     }
 }
 
-void WriteFileAtomically(const std::string& path, const void* data, std::size_t size) {
-    AtomicFileWriter writer(path);
+void WriteFileAtomically(const std::string& path, const void* data, std::size_t size,
+                         Durability durability) {
+    AtomicFileWriter writer(path, durability);
     writer.Write(data, size);
     writer.Commit();
+}
+
+void SyncFileSystem(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) throw FileError(FileAction::Write, folder, FileReason::System(errno));
+    const int synced = ::syncfs(fd);
+    const int error = errno;
+    ::close(fd);
+    if (synced != 0) throw FileError(FileAction::Write, folder, FileReason::System(error));
 }
 
 void SetWriteLimitForTesting(std::function<long long(const std::string&)> limit) {

@@ -23,6 +23,12 @@ bool IsRegularFile(const std::string& path);
 /// True when anything (file, folder, device) exists at path.
 bool PathExists(const std::string& path);
 
+/// When a written file reaches the disk. OnCommit: before it replaces the target, and the
+/// folder after it, so a power cut after the commit keeps it. AtTheEnd: a kill still leaves
+/// the old file or the new one, but the disk gets it only when the caller syncs the file
+/// system (SyncFileSystem), once, after a whole series of such files.
+enum class Durability { OnCommit, AtTheEnd };
+
 /// Writes a file piece by piece; Commit() makes it appear under its name, and a writer
 /// destroyed without a successful Commit() leaves the folder as it was. A device or a pipe
 /// is written in place.
@@ -30,7 +36,8 @@ class AtomicFileWriter {
   public:
     /// Creates the new file, after removing temporaries that killed writers of the same
     /// target left behind. Throws FileError.
-    explicit AtomicFileWriter(const std::string& path);
+    explicit AtomicFileWriter(const std::string& path,
+                              Durability durability = Durability::OnCommit);
     ~AtomicFileWriter();
     AtomicFileWriter(const AtomicFileWriter&) = delete;
     AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
@@ -61,11 +68,17 @@ class AtomicFileWriter {
     bool inPlace_ = false;  // a device such as /dev/full or a pipe
     bool unnamed_ = false;  // an O_TMPFILE file, named only at commit
     bool rollBack_ = true;  // false in the writer that restores the previous content
+    bool syncs_ = true;     // Durability::OnCommit
     std::size_t written_ = 0;
 };
 
 /// Writes the whole file atomically. Throws FileError.
-void WriteFileAtomically(const std::string& path, const void* data, std::size_t size);
+void WriteFileAtomically(const std::string& path, const void* data, std::size_t size,
+                         Durability durability = Durability::OnCommit);
+
+/// Puts everything written to the file system that holds folder on the disk. Throws
+/// FileError.
+void SyncFileSystem(const std::string& folder);
 inline void WriteFileAtomically(const std::string& path, const Bytes& bytes) {
     WriteFileAtomically(path, bytes.data(), bytes.size());
 }

@@ -24,8 +24,8 @@ std::string PictureNameFor(const std::string& FileName) {
 namespace {
 
 // Encodes in memory and writes the bytes atomically; compression -1 keeps Qt's default.
-void WriteEncoded(const std::string& path, const QImage& image, const char* format,
-                  int compression) {
+void WriteEncoded(const std::string& path, const QImage& image, const char* format, int compression,
+                  Durability durability = Durability::OnCommit) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -33,7 +33,8 @@ void WriteEncoded(const std::string& path, const QImage& image, const char* form
     if (compression >= 0) writer.setCompression(compression);
     if (!writer.write(image))
         throw FileError(FileAction::Write, path, FileReason::Of(FileProblem::PictureNotEncoded));
-    WriteFileAtomically(path, bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    WriteFileAtomically(path, bytes.constData(), static_cast<std::size_t>(bytes.size()),
+                        durability);
 }
 
 // Qt's PNG writer takes 0..100 and maps it onto zlib's levels 0..9: 20 is level 1, the
@@ -90,6 +91,6 @@ QImage BlackAndWhiteCopy(const QImage& image) {
     return copy;
 }
 
-void WritePicturePng(const std::string& path, const QImage& image) {
-    WriteEncoded(path, image, "PNG", kPngCompression);
+void WritePicturePng(const std::string& path, const QImage& image, Durability durability) {
+    WriteEncoded(path, image, "PNG", kPngCompression, durability);
 }

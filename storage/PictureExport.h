@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "storage/FileAccess.h"
+
 class QImage;
 
 /// The picture name for the current snapshot name: FileName without its last four
@@ -18,4 +20,5 @@ void WritePicture(const std::string& path, const QImage& image);
 QImage BlackAndWhiteCopy(const QImage& image);
 
 /// Writes the image as a PNG file, atomically, compressed for speed. Throws FileError.
-void WritePicturePng(const std::string& path, const QImage& image);
+void WritePicturePng(const std::string& path, const QImage& image,
+                     Durability durability = Durability::OnCommit);

@@ -167,3 +167,26 @@ TEST(WriteSteps, FolderThatCannotReachTheDiskRestoresThePreviousFileWithItsPermi
         EXPECT_EQ(ReadAll(path), kNew);
     }
 }
+
+TEST(WriteSteps, WritesSyncedAtTheEndLeaveTheDiskToTheFinalSync) {
+    // A series of outputs (the runner's frames) is flushed once, at the end: no write of it
+    // flushes the file or the folder, and it still replaces the target whole.
+    for (Way way : {Way::Unnamed, Way::Named}) {
+        TempFolder folder;
+        const std::string path = folder.path("frame.png");
+        WriteAll(path, kPrevious);
+        StepHook hook(way);
+        WriteFileAtomically(path, kNew.data(), kNew.size(), Durability::AtTheEnd);
+        EXPECT_EQ(Position(hook.seen, WriteStep::SyncFile), -1);
+        EXPECT_EQ(Position(hook.seen, WriteStep::SyncFolder), -1);
+        EXPECT_EQ(ReadAll(path), kNew);
+        EXPECT_EQ(folder.entries(), std::vector<std::string>{"frame.png"});
+        SyncFileSystem(folder.path());
+    }
+    try {
+        SyncFileSystem("/nonexistent-folder-of-frames");
+        ADD_FAILURE() << "a missing folder was synced";
+    } catch (const FileError& e) {
+        EXPECT_NE(Message(e).find("не существует"), std::string::npos) << Message(e);
+    }
+}
