@@ -1,10 +1,7 @@
-// The integration phase alone, in ordered pairs per second: the plain loop, the fast path
-// on one thread and on every core; and the two fast variants at small N, where the
-// crossover to the threads is read off.
+// The integration phase alone, back to back, in ordered pairs per second: the plain loop,
+// the fast path on one thread and on every core (the default path: one thread below the
+// crossover), and AVX2 on one thread. CrossoverBench.cpp finds the crossover.
 #include <benchmark/benchmark.h>
-
-#include <chrono>
-#include <thread>
 
 #include "bench/BenchClouds.h"
 #include "core/Integrator.h"
@@ -12,39 +9,26 @@
 
 namespace {
 
-// The window program's timer leaves at least a millisecond between two phases, long enough
-// for idle workers to be asleep when the next phase starts.
-constexpr auto kTimerGap = std::chrono::milliseconds(1);
-
 void Phase(benchmark::State& state, Integrator& integrator, Store& store) {
     const IntegrationResult result = integrator.Integrate(store);
     if (result.fault != FpFault::None) state.SkipWithError("floating-point fault");
     benchmark::DoNotOptimize(result.Energy);
 }
 
-void RunPhase(benchmark::State& state, const IntegratorOptions& options, bool timerGap = false) {
+void RunPhase(benchmark::State& state, const IntegratorOptions& options) {
     const int n = static_cast<int>(state.range(0));
     Store store = DefaultCloud(n);
     Integrator integrator(options);
     // The first phase of a system also predicts the running sums of the energy; the window
     // program's ticks are the later ones.
     integrator.Integrate(store);
-    for (auto _ : state) {
-        if (!timerGap) {
-            Phase(state, integrator, store);
-            continue;
-        }
-        const auto start = std::chrono::steady_clock::now();
+    for (auto _ : state)
         Phase(state, integrator, store);
-        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-        state.SetIterationTime(took.count());
-        std::this_thread::sleep_for(kTimerGap);
-    }
     state.counters["pairs/s"] = benchmark::Counter(static_cast<double>(n) * (n - 1),
                                                    benchmark::Counter::kIsIterationInvariantRate);
     state.SetLabel(options.reference ? "plain loop"
                                      : std::string(SimdWidthName(integrator.options().width)) +
-                                           " x" + std::to_string(integrator.options().threads));
+                                           " x" + std::to_string(integrator.ThreadsFor(n)));
 }
 
 IntegratorOptions Plain() {
@@ -74,26 +58,11 @@ void FastAllThreads(benchmark::State& s) {
 void Avx2OneThread(benchmark::State& s) {
     RunPhase(s, Fast(1, 0, SimdWidth::Avx2));
 }
-// The threads forced on at any N, against one thread, with the timer's gap between phases
-// as in the window program: the crossover.
-void CrossoverOneThread(benchmark::State& s) {
-    RunPhase(s, Fast(1), true);
-}
-void CrossoverAllThreads(benchmark::State& s) {
-    RunPhase(s, Fast(AvailableCores(), 0), true);
-}
 
 void PhaseSizes(benchmark::internal::Benchmark* b) {
     for (int n : {100, 1000, 4096, 16384})
         b->Arg(n);
     b->UseRealTime()->Unit(benchmark::kMicrosecond);
-}
-
-void CrossoverSizes(benchmark::internal::Benchmark* b) {
-    for (int n : {24, 32, 40, 48, 56, 64, 80, 96, 128, 256, 512})
-        b->Arg(n);
-    // A fixed count: the gaps would otherwise stretch small sizes to minutes.
-    b->UseManualTime()->Iterations(400)->Repetitions(3)->Unit(benchmark::kMicrosecond);
 }
 
 }  // namespace
@@ -102,5 +71,3 @@ BENCHMARK(PlainLoop)->Apply(PhaseSizes);
 BENCHMARK(FastOneThread)->Apply(PhaseSizes);
 BENCHMARK(FastAllThreads)->Apply(PhaseSizes);
 BENCHMARK(Avx2OneThread)->Apply(PhaseSizes);
-BENCHMARK(CrossoverOneThread)->Apply(CrossoverSizes);
-BENCHMARK(CrossoverAllThreads)->Apply(CrossoverSizes);

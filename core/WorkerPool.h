@@ -1,8 +1,9 @@
-// A fixed set of worker threads, started once and reused for every phase, so a tick pays
-// a wake-up and not a thread start.
+// A fixed set of worker threads, started once and reused for every phase, so a phase pays
+// a wake-up and not a thread start. Between runs the workers sleep in the kernel.
 #pragma once
 
-#include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -27,14 +28,19 @@ class WorkerPool {
   private:
     using Job = void (*)(const void* context, int part);
     void RunJob(const void* context, Job job);
+    void AwaitWorkers();
     void WorkerLoop(int part);
 
     std::vector<std::thread> workers_;
+    std::mutex mutex_;
+    std::condition_variable started_;   ///< a run was published, or the pool stops
+    std::condition_variable finished_;  ///< the last worker of a run is done
+    // Guarded by mutex_:
     const void* context_ = nullptr;  ///< the callable of the current run, for job_
     Job job_ = nullptr;
-    std::atomic<unsigned> generation_{0};  ///< bumped to start a run
-    std::atomic<int> pending_{0};          ///< workers still busy with the current run
-    std::atomic<bool> stopping_{false};
+    unsigned generation_ = 0;  ///< bumped to start a run
+    int pending_ = 0;          ///< workers still busy with the current run
+    bool stopping_ = false;
 };
 
 /// The number of cores this process may use (at least 1).

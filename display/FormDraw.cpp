@@ -25,12 +25,16 @@ FormDraw::FormDraw(Store& store, CommonDialog& dialog, std::function<void()> wri
       Command2(toolkit::NewPushButton(Client(), {8640, 960, 615, 615}, "TIME-",
                                       [this] { Command2_Click(); })),
       Label2(toolkit::NewLabel(Client(), {7800, 2040, 2775, 255}, kTimeStepLabelDesign)),
-      Timer1([this] { Timer1_Timer(); }),
+      Timer1([this] { Timer1_Timer(); }, [this] { screen_.Flush(); }),
       CommonDialog1(dialog),
       store_(store),
       writeSettings_(std::move(writeSettings)),
       report_(std::move(report)),
       view_(Picture1->picture()),
+      screen_([this] {
+          Picture1->Refresh();
+          ShowTexts(view_.texts());
+      }),
       planeChooser_([this] {
           auto* chooser = new FormOption(store_);
           toolkit::PlaceBeside(*chooser, *this);  // never over the menus of this window
@@ -68,8 +72,7 @@ void FormDraw::Form_Load() {
 void FormDraw::Timer1_Timer() {
     if (halted_ || ended_) return;
     const TickOutcome outcome = RunTick(store_, view_, integrator_);
-    Picture1->Refresh();
-    if (outcome.fault == FpFault::None) ShowTexts(view_.texts());
+    screen_.Drawn(Timer1.Running());  // a fault leaves the texts of the last good tick
     if (outcome.loadError) Report(*outcome.loadError);
     if (outcome.fault != FpFault::None) Halt(TickFault(outcome.fault, outcome.step));
 }

@@ -13,6 +13,7 @@
 #include "core/UserError.h"
 #include "display/CommonDialog.h"
 #include "display/FormOption.h"
+#include "display/ScreenPacer.h"
 #include "display/TickView.h"
 #include "display/toolkit/Form.h"
 #include "display/toolkit/FormSlot.h"
@@ -78,6 +79,7 @@ class FormDraw : public toolkit::Form {
     FailureReport report_;
     TickView view_;
     Integrator integrator_;
+    ScreenPacer screen_;  ///< when the picture and the texts go to the screen
     toolkit::FormSlot<FormOption> planeChooser_;
     bool halted_ = false;
     bool ended_ = false;

@@ -2,6 +2,7 @@
 #include "display/Picture.h"
 
 #include <cmath>
+#include <utility>
 
 Picture::Picture() : image_(kWidth, kHeight, QImage::Format_RGB32) {
     image_.fill(Qt::black);
@@ -12,5 +13,10 @@ bool Picture::Plot(PicturePoint point, QRgb colour) {
     if (!(point.X >= 0 && point.X < kWidth && point.Y >= 0 && point.Y < kHeight)) return false;
     const int k = static_cast<int>(point.X), l = static_cast<int>(point.Y);
     reinterpret_cast<QRgb*>(image_.scanLine(l))[k] = colour;
+    changed_ |= QRect(k, l, 1, 1);
     return true;
+}
+
+QRect Picture::TakeChanged() {
+    return std::exchange(changed_, QRect());
 }

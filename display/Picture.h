@@ -18,6 +18,11 @@ class Picture {
 
     const QImage& Image() const { return image_; }
 
+    /// The smallest rectangle that holds every pixel plotted since the last call (empty
+    /// when none was), so that the screen copies only what changed.
+    QRect TakeChanged();
+
   private:
     QImage image_;
+    QRect changed_;
 };

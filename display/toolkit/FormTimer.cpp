@@ -3,7 +3,8 @@
 
 namespace toolkit {
 
-FormTimer::FormTimer(std::function<void()> tick) : tick_(std::move(tick)) {
+FormTimer::FormTimer(std::function<void()> tick, std::function<void()> stopped)
+    : tick_(std::move(tick)), stopped_(std::move(stopped)) {
     timer_.setTimerType(Qt::PreciseTimer);
     QObject::connect(&timer_, &QTimer::timeout, [this] { Fire(); });
 }
@@ -12,6 +13,7 @@ void FormTimer::SetInterval(int milliseconds) {
     interval_ = milliseconds > 0 ? milliseconds : 0;
     if (interval_ == 0) {
         timer_.stop();
+        if (stopped_) stopped_();
         return;
     }
     if (timer_.isActive() && timer_.interval() == interval_) return;  // keep the phase

@@ -10,7 +10,8 @@ namespace toolkit {
 
 class FormTimer {
   public:
-    explicit FormTimer(std::function<void()> tick);
+    /// stopped runs whenever the interval is set to 0, after the timer has stopped.
+    explicit FormTimer(std::function<void()> tick, std::function<void()> stopped = {});
 
     /// 0 stops the ticks; any value above 0 runs them at that interval.
     void SetInterval(int milliseconds);
@@ -22,6 +23,7 @@ class FormTimer {
 
     QTimer timer_;
     std::function<void()> tick_;
+    std::function<void()> stopped_;
     int interval_ = 0;
     bool inTick_ = false;
 };

@@ -15,6 +15,11 @@ PictureBox::PictureBox(QWidget* client, QRect twips) : QWidget(client) {
     setFocusPolicy(Qt::StrongFocus);
 }
 
+void PictureBox::Refresh() {
+    const QRect changed = picture_.TakeChanged();
+    if (!changed.isEmpty()) update(changed);
+}
+
 void PictureBox::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.fillRect(event->rect(), Qt::black);  // below the image, if the box is larger

@@ -17,8 +17,8 @@ class PictureBox : public QWidget {
     Picture& picture() { return picture_; }
     const Picture& picture() const { return picture_; }
 
-    /// Repaints the box from the image.
-    void Refresh() { update(); }
+    /// Repaints the part of the box whose pixels were plotted since the last Refresh.
+    void Refresh();
 
   protected:
     void paintEvent(QPaintEvent* event) override;

@@ -62,6 +62,18 @@ TEST(Picture, PlotsOnePixelAndDropsWhatLiesOutside) {
     EXPECT_EQ(WhitePixels(picture.Image()), 2);
 }
 
+TEST(Picture, ChangedRectangleHoldsEveryPlotSinceItWasLastTaken) {
+    Picture picture;
+    EXPECT_TRUE(picture.TakeChanged().isEmpty());
+    picture.Plot({300.7f, 150.2f}, qRgb(255, 255, 255));
+    picture.Plot({20, 400}, qRgb(0, 0, 0));        // erasing changes pixels too
+    picture.Plot({-3, 500}, qRgb(255, 255, 255));  // outside: nothing changed
+    EXPECT_EQ(picture.TakeChanged(), QRect(QPoint(20, 150), QPoint(300, 400)));
+    EXPECT_TRUE(picture.TakeChanged().isEmpty());
+    picture.Plot({504.9f, 456.9f}, qRgb(255, 255, 255));
+    EXPECT_EQ(picture.TakeChanged(), QRect(504, 456, 1, 1));
+}
+
 TEST(TickView, PlaneChangeLeavesNoPointOfTheOldPlane) {
     Store s;
     s.RecreateTables(3);

@@ -71,6 +71,24 @@ TEST_F(MainWindowTest, TicksDrawTheCloudAndSetCaptionAndLabels) {
     EXPECT_NE(shown.pixel(300, 300) | shown.pixel(301, 301) | shown.pixel(299, 300), 0u);
 }
 
+TEST_F(MainWindowTest, StoppingTheTimerShowsTheTextsOfTheLastTick) {
+    // While the timer runs the window shows the ticks at most once a frame; a command
+    // that stops the timer finds the texts of the tick just run.
+    FormDraw& draw = StartRun();
+    std::vector<std::string> captions, expected;
+    dialog.onShow = [&] {
+        captions.push_back(draw.Caption() + "|" + Text(draw.Label2));
+        expected.push_back("Кворакс  " + std::to_string(store().StepCount) + " шаг| 315360000");
+    };
+    for (int k = 0; k < 3; ++k) {
+        const auto step = store().StepCount;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return store().StepCount >= step + 20; }, 5000));
+        dialog.answers = {""};
+        draw.SaveAs_Click();
+    }
+    EXPECT_EQ(captions, expected);
+}
+
 TEST_F(MainWindowTest, TimeButtonsScaleTheStepForTheNextTick) {
     FormDraw& draw = StartStopped();
     QTest::mouseClick(draw.Command1, Qt::LeftButton);

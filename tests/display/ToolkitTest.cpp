@@ -21,14 +21,17 @@ class ToolkitTest : public ::testing::Test {
 
 TEST_F(ToolkitTest, TimerRunsAboveZeroAndIntervalZeroStopsIt) {
     int ticks = 0;
-    toolkit::FormTimer timer([&] { ++ticks; });
+    std::vector<bool> runningAtStop;  // told of each stop, after the timer stopped
+    toolkit::FormTimer timer([&] { ++ticks; }, [&] { runningAtStop.push_back(timer.Running()); });
     timer.SetInterval(0);
     QTest::qWait(20);
     EXPECT_EQ(ticks, 0);  // a QTimer at 0 would fire whenever the loop is idle
     timer.SetInterval(1);
     ASSERT_TRUE(QTest::qWaitFor([&] { return ticks >= 3; }, 2000));
+    EXPECT_EQ(runningAtStop, std::vector<bool>{false});
     timer.SetInterval(0);
     EXPECT_FALSE(timer.Running());
+    EXPECT_EQ(runningAtStop, (std::vector<bool>{false, false}));
     const int stopped = ticks;
     QTest::qWait(20);
     EXPECT_EQ(ticks, stopped);
