@@ -1,6 +1,8 @@
 // The integration phase alone, back to back, in ordered pairs per second: the plain loop,
 // the fast path on one thread and on every core (the default path: one thread below the
-// crossover), and AVX2 on one thread. CrossoverBench.cpp finds the crossover.
+// crossover), and AVX2 on one thread; then the same with five true divisions a pair instead
+// of the corrected reciprocals, to show what the correction gives. CrossoverBench.cpp finds
+// the crossover.
 #include <benchmark/benchmark.h>
 
 #include "bench/BenchClouds.h"
@@ -28,7 +30,8 @@ void RunPhase(benchmark::State& state, const IntegratorOptions& options) {
                                                    benchmark::Counter::kIsIterationInvariantRate);
     state.SetLabel(options.reference ? "plain loop"
                                      : std::string(SimdWidthName(integrator.options().width)) +
-                                           " x" + std::to_string(integrator.ThreadsFor(n)));
+                                           " x" + std::to_string(integrator.ThreadsFor(n)) +
+                                           (options.correctedReciprocals ? "" : " divisions"));
 }
 
 IntegratorOptions Plain() {
@@ -59,6 +62,20 @@ void Avx2OneThread(benchmark::State& s) {
     RunPhase(s, Fast(1, 0, SimdWidth::Avx2));
 }
 
+IntegratorOptions Divisions(IntegratorOptions o) {
+    o.correctedReciprocals = false;
+    return o;
+}
+void DivisionsOneThread(benchmark::State& s) {
+    RunPhase(s, Divisions(Fast(1)));
+}
+void DivisionsAllThreads(benchmark::State& s) {
+    RunPhase(s, Divisions(Fast(AvailableCores())));
+}
+void DivisionsAvx2OneThread(benchmark::State& s) {
+    RunPhase(s, Divisions(Fast(1, 0, SimdWidth::Avx2)));
+}
+
 void PhaseSizes(benchmark::internal::Benchmark* b) {
     for (int n : {100, 1000, 4096, 16384})
         b->Arg(n);
@@ -71,3 +88,6 @@ BENCHMARK(PlainLoop)->Apply(PhaseSizes);
 BENCHMARK(FastOneThread)->Apply(PhaseSizes);
 BENCHMARK(FastAllThreads)->Apply(PhaseSizes);
 BENCHMARK(Avx2OneThread)->Apply(PhaseSizes);
+BENCHMARK(DivisionsOneThread)->Apply(PhaseSizes);
+BENCHMARK(DivisionsAllThreads)->Apply(PhaseSizes);
+BENCHMARK(DivisionsAvx2OneThread)->Apply(PhaseSizes);
