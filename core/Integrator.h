@@ -26,7 +26,8 @@ struct IntegrationResult {
 /// Below this many bodies one thread is as fast as sharing the rows: measured with
 /// kvorax-bench (Crossover, with the window timer's millisecond of idle before each phase)
 /// on two cores of a virtual machine whose kernel keeps a worker woken for a short phase
-/// on the caller's core; from 640 bodies two threads take 0.59 of one thread's time.
+/// on the caller's core: at 640 bodies both take the same time, at 768 two threads take
+/// 0.6 of one thread's.
 inline constexpr int kParallelFromBodies = 640;
 
 struct IntegratorOptions {
