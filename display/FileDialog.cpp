@@ -3,7 +3,9 @@
 // dialog yields an empty name.
 #include "display/FileDialog.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QCompleter>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -85,6 +87,15 @@ void FileDialog::Run(bool save) {
     dialog.setDefaultSuffix(save ? extension_ : QString());
     FitTypeColumn(dialog);
     fileName_.clear();
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+    const bool chosen = dialog.exec() == QDialog::Accepted;
+    HideCompletionLists(dialog);
+    if (chosen && !dialog.selectedFiles().isEmpty())
         fileName_ = dialog.selectedFiles().front().toStdString();
+}
+
+// The name box's completion list is a window of its own, which hiding the dialog leaves on
+// the screen, holding the keyboard; a dialog made afresh took it along when it was deleted.
+void FileDialog::HideCompletionLists(QFileDialog& dialog) {
+    for (QCompleter* completer : dialog.findChildren<QCompleter*>())
+        if (completer->popup()) completer->popup()->hide();
 }

@@ -3,6 +3,8 @@
 // although Qt's system locale is C.
 #include <utime.h>
 
+#include <QAbstractItemView>
+#include <QCompleter>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QHeaderView>
@@ -95,6 +97,34 @@ TEST_F(FileDialogTest, OpenTakesTheNameAsTypedAndEscapeChoosesNothing) {
     WhenDialogOpens([](QFileDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); });
     files.ShowOpen();
     EXPECT_EQ(files.FileName(), "");
+}
+
+// A typed name that starts like a listed file opens the name box's completion list, a
+// window of its own; choosing closes the dialog, and the list must go with it, or it stays
+// on the screen above the main window and takes every key meant for it.
+TEST_F(FileDialogTest, TheCompletionListGoesWithTheDialog) {
+    WriteAll("stars.kvx", "");
+    QWidget* list = nullptr;
+    WhenDialogOpens([&list](QFileDialog& d) {
+        auto* box = d.findChild<QLineEdit*>("fileNameEdit");
+        ASSERT_TRUE(box && box->completer());
+        list = box->completer()->popup();
+        d.setDirectory(QDir::currentPath());
+        // The folder's list is read in a thread; type once it is there.
+        QTest::qWait(300);
+        QTest::keyClicks(box, "sta");
+        EXPECT_TRUE(QTest::qWaitFor([&] { return list->isVisible(); }, 5000));
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Return);  // takes the name from the list
+        if (d.isVisible()) QTest::keyClick(box, Qt::Key_Return);
+    });
+    files.SetFilter(kSnapshotFilter);
+    files.ShowOpen();
+    EXPECT_EQ(files.FileName(), path("stars.kvx"));
+    ASSERT_NE(list, nullptr);
+    EXPECT_FALSE(list->isVisible());
+    for (QWidget* window : QApplication::topLevelWidgets())
+        EXPECT_FALSE(window->isVisible()) << window->metaObject()->className();
 }
 
 // Sets the file's modification time to a local date and time.
