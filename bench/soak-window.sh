@@ -9,6 +9,8 @@
 # Usage: [SOAK_TRIM=1] bench/soak-window.sh path/to/kvorax [minutes, default 10] [commands,
 # default spo]
 set -euo pipefail
+# shellcheck source-path=SCRIPTDIR source=../scripts/lib/x-session.sh
+. "$(dirname "${BASH_SOURCE[0]}")/../scripts/lib/x-session.sh"
 kvorax=$(realpath "$1")
 minutes=${2:-10}
 commands=${3:-spo}
@@ -28,23 +30,7 @@ fail() {
     exit 1
 }
 
-# Waits up to $1 seconds for the command after it to succeed.
-wait_for() {
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        [ "$SECONDS" -lt "$deadline" ] || return 1
-        sleep 0.05
-    done
-}
-
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb=$!
-wait_for 20 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-DISPLAY=":$(head -1 "$work/display")"
-export DISPLAY
-export QT_QPA_PLATFORM=xcb
-unset LC_ALL LANG || true
+start_xvfb "$work" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 
 # With SOAK_TRIM=1 a small preloaded library lets the script ask malloc, after the last
 # sample, to give freed memory back to the system (malloc_trim): what growth remains is
@@ -84,16 +70,6 @@ env $trim_env "$kvorax" >"$work/kvorax.log" 2>&1 &
 program=$!
 started=$SECONDS
 
-# Prints the id of the program's shown window whose title matches the glob $1.
-window() {
-    local id
-    for id in $(xdotool search --onlyvisible --pid "$program" 2>/dev/null); do
-        # shellcheck disable=SC2053
-        [[ "$(xdotool getwindowname "$id" 2>/dev/null)" == $1 ]] && { echo "$id"; return 0; }
-    done
-    return 1
-}
-found() { window "$1" >/dev/null; }
 # The file dialog: the largest shown window, of at least 200 x 200 pixels, other than the
 # main window and the plane chooser (the name completer's list is a small window of its own).
 dialog() {

@@ -7,6 +7,8 @@
 # Usage: bench/window-cost.sh [--seconds S] [--rounds R] [--sizes "100 4096"] kvorax...
 # (S at most 30 at 100 stars: the step counter ends the run at 32767, some 36 s in.)
 set -euo pipefail
+# shellcheck source-path=SCRIPTDIR source=../scripts/lib/x-session.sh
+. "$(dirname "${BASH_SOURCE[0]}")/../scripts/lib/x-session.sh"
 
 seconds=10 rounds=2 sizes="100 4096"
 while [ $# -gt 0 ]; do
@@ -31,17 +33,6 @@ cleanup() {
 }
 trap cleanup EXIT
 
-wait_for() {
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        [ "$SECONDS" -lt "$deadline" ] || return 1
-        sleep 0.05
-    done
-}
-
-export QT_QPA_PLATFORM=xcb
-unset LC_ALL LANG || true
 hz=$(getconf CLK_TCK)
 
 # CPU time of a process or thread so far, in clock ticks (utime + stime; the comm field,
@@ -51,16 +42,6 @@ cpu_ticks() { sed 's/.*) //' "$1" | awk '{ print $12 + $13 }'; }
 machine_ticks() { awk '/^cpu / { print $2 + $3 + $4 + $7 + $8 + $9; exit }' /proc/stat; }
 now() { date +%s.%N; }
 
-# Prints the id of the program's shown window whose title matches the glob $1.
-window() {
-    local id
-    for id in $(xdotool search --onlyvisible --pid "$program" 2>/dev/null); do
-        # shellcheck disable=SC2053
-        [[ "$(xdotool getwindowname "$id" 2>/dev/null)" == $1 ]] && { echo "$id"; return 0; }
-    done
-    return 1
-}
-found() { window "$1" >/dev/null; }
 step_of() { xdotool getwindowname "$1" | awk '{ print $2 }'; }
 
 # The settings file with the design defaults and n stars: quoted texts, CR LF.
@@ -69,16 +50,6 @@ write_settings() {
     for line in " 315360000" "6.67e-11" "4.61e+32" "2e+30" "$1" "1e+19" "0.5e+18" "Text1"; do
         printf '"%s"\r\n' "$line"
     done >Kvorax.ini
-}
-
-# A fresh X server for each run; Xvfb chooses a free display and writes its number to
-# descriptor 3.
-start_xvfb() {
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$1/display" 2>"$1/xvfb.log" &
-    xvfb=$!
-    wait_for 20 test -s "$1/display" || { echo "Xvfb did not start" >&2; return 1; }
-    DISPLAY=":$(head -1 "$1/display")"
-    export DISPLAY
 }
 
 failed() {
@@ -97,7 +68,7 @@ stop() {
 measure() {
     local kvorax=$1 n=$2 dir main t0 t1 s0 s1 c0 c1 x0 x1 m0 m1 task
     dir=$(mktemp -d "$work/run.XXXX")
-    start_xvfb "$dir" || return 1
+    start_xvfb "$dir" || { echo "Xvfb did not start" >&2; return 1; }
     cd "$dir"
     write_settings "$n"
     "$kvorax" >"$dir/log" 2>&1 &

@@ -80,6 +80,34 @@ void CentreOfMass(const Store& store, double& Xc, double& Yc, double& Zc) {
     Zc /= store.TotalMass;
 }
 
+namespace {
+
+// One coordinate plane of the bodies: the fields of its two coordinates, of their two
+// velocities, and the centre's two coordinates.
+struct Plane {
+    double Body::*p;
+    double Body::*q;
+    double Body::*vp;
+    double Body::*vq;
+    double centreP, centreQ;
+};
+
+// Turns every body, position and velocity, by the angle within the plane, about the axis
+// through the centre normal to it.
+void Turn(Store& store, const Plane& plane, double angle) {
+    const double c = std::cos(angle), s = std::sin(angle);
+    for (Body& b : store.Bodies) {
+        const double dp = b.*plane.p - plane.centreP, dq = b.*plane.q - plane.centreQ;
+        const double vp = b.*plane.vp, vq = b.*plane.vq;
+        b.*plane.p = plane.centreP + dp * c - dq * s;
+        b.*plane.q = plane.centreQ + dp * s + dq * c;
+        b.*plane.vp = vp * c - vq * s;
+        b.*plane.vq = vp * s + vq * c;
+    }
+}
+
+}  // namespace
+
 void AlignSpin(Store& store) {
     double S1 = 0, S2 = 0, S3 = 0;
     for (const Body& b : store.Bodies) {
@@ -89,29 +117,11 @@ void AlignSpin(Store& store) {
         S3 += dy * b.vx - dx * b.vy;
     }
     double A;
-    if (TurnAngle(S1, S2, A)) {  // about the axis through the centre parallel to z
-        const double c = std::cos(A), s = std::sin(A);
-        for (Body& b : store.Bodies) {
-            const double dx = b.x - store.Xc, dy = b.y - store.Yc;
-            const double vx = b.vx, vy = b.vy;
-            b.x = store.Xc + dx * c - dy * s;
-            b.y = store.Yc + dx * s + dy * c;
-            b.vx = vx * c - vy * s;
-            b.vy = vx * s + vy * c;
-        }
-    }
+    if (TurnAngle(S1, S2, A))  // about the axis through the centre parallel to z
+        Turn(store, {&Body::x, &Body::y, &Body::vx, &Body::vy, store.Xc, store.Yc}, A);
     double B;
-    if (TurnAngle(S2, S3, B)) {  // about the axis parallel to x, from the sums before turn A
-        const double c = std::cos(B), s = std::sin(B);
-        for (Body& b : store.Bodies) {
-            const double dy = b.y - store.Yc, dz = b.z - store.Zc;
-            const double vy = b.vy, vz = b.vz;
-            b.y = store.Yc + dy * c - dz * s;
-            b.z = store.Zc + dy * s + dz * c;
-            b.vy = vy * c - vz * s;
-            b.vz = vy * s + vz * c;
-        }
-    }
+    if (TurnAngle(S2, S3, B))  // about the axis parallel to x, from the sums before turn A
+        Turn(store, {&Body::y, &Body::z, &Body::vy, &Body::vz, store.Yc, store.Zc}, B);
 }
 
 void BuildCloud(Store& store) {

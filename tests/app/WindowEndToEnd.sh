@@ -5,9 +5,11 @@
 # main window; checks the files they write.
 # Usage: WindowEndToEnd.sh path/to/kvorax
 set -euo pipefail
+# shellcheck source-path=SCRIPTDIR source=../../scripts/lib/x-session.sh
+. "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/x-session.sh"
 kvorax=$(realpath "$1")
 work=$(mktemp -d)
-xvfb= program=
+xvfb='' program=''
 cleanup() {
     set +e  # a killed program's status must not stop the cleanup before Xvfb is ended
     [ -n "$program" ] && kill "$program" 2>/dev/null && wait "$program" 2>/dev/null
@@ -22,39 +24,13 @@ fail() {
     exit 1
 }
 
-# Waits up to $1 seconds for the command after it to succeed.
-wait_for() {
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        [ "$SECONDS" -lt "$deadline" ] || return 1
-        sleep 0.05
-    done
-}
-
-# Xvfb chooses a free display and writes its number to descriptor 3.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb=$!
-wait_for 20 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=":$(head -1 "$work/display")"
-export QT_QPA_PLATFORM=xcb
-unset LC_ALL LANG || true
+start_xvfb "$work" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 
 mkdir "$work/run"
 cd "$work/run"
 "$kvorax" >"$work/kvorax.log" 2>&1 &
 program=$!
 
-# Prints the id of the program's shown window whose title matches the glob $1.
-window() {
-    local id
-    for id in $(xdotool search --onlyvisible --pid "$program" 2>/dev/null); do
-        # shellcheck disable=SC2053
-        [[ "$(xdotool getwindowname "$id" 2>/dev/null)" == $1 ]] && { echo "$id"; return 0; }
-    done
-    return 1
-}
-found() { window "$1" >/dev/null; }
 # Gives the window the keyboard focus (there is no window manager to activate it).
 focus() { xdotool windowfocus --sync "$1" && sleep 0.2; }
 
