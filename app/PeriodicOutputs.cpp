@@ -64,7 +64,7 @@ void PeriodicOutputs::AfterFault(std::int64_t step, const Store& store, const Pi
 
 void PeriodicOutputs::Write(std::int64_t step, const Store& store, const Picture& picture) {
     if (!frames_.empty()) {
-        QImage frame = BlackAndWhiteCopy(picture.Image());
+        QImage frame = BlackAndWhiteCopy(picture.Image(), picture.Inked());
         // Any other colour keeps the full image; sharing it is safe, as the next plot copies.
         if (frame.isNull()) frame = picture.Image();
         // Frames reach the disk together at the end of the run; a checkpoint, which a run

@@ -22,7 +22,12 @@ class Picture {
     /// when none was), so that the screen copies only what changed.
     QRect TakeChanged();
 
+    /// The smallest rectangle that holds every pixel ever plotted in a colour other than
+    /// black: outside it the image is black, so a copy need not read it there.
+    QRect Inked() const { return inked_; }
+
   private:
     QImage image_;
     QRect changed_;
+    QRect inked_;
 };

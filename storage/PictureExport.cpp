@@ -4,6 +4,7 @@
 #include <QBuffer>
 #include <QImage>
 #include <QImageWriter>
+#include <algorithm>
 #include <cstring>
 
 #include "core/FileError.h"
@@ -52,20 +53,21 @@ bool RowIsBlack(const QRgb* row, int width) {
 }
 
 // Packs one row, eight pixels to a byte, the leftmost in the high bit; false when a pixel
-// is neither black nor white.
+// is neither black nor white. Without branches inside, so that a row costs what it reads.
 bool PackRow(const QRgb* row, int width, uchar* bits) {
+    bool other = false;
     for (int x = 0; x < width; x += 8) {
+        const int count = std::min(8, width - x);
         unsigned byte = 0;
-        for (int b = 0; b < 8 && x + b < width; ++b) {
+        for (int b = 0; b < count; ++b) {
             const QRgb colour = row[x + b] & kColourBits;
-            if (colour == kColourBits)
-                byte |= 0x80u >> b;
-            else if (colour != 0)
-                return false;
+            const bool white = colour == kColourBits;
+            other |= !white & (colour != 0);
+            byte = byte << 1 | static_cast<unsigned>(white);
         }
-        bits[x / 8] = static_cast<uchar>(byte);
+        bits[x / 8] = static_cast<uchar>(byte << (8 - count));
     }
-    return true;
+    return !other;
 }
 
 }  // namespace
@@ -75,18 +77,24 @@ void WritePicture(const std::string& path, const QImage& image) {
 }
 
 QImage BlackAndWhiteCopy(const QImage& image) {
+    return BlackAndWhiteCopy(image, image.rect());
+}
+
+QImage BlackAndWhiteCopy(const QImage& image, QRect inked) {
     if (image.format() != QImage::Format_RGB32) return {};
-    const int width = image.width();
-    QImage copy(width, image.height(), QImage::Format_Mono);
+    QImage copy(image.size(), QImage::Format_Mono);
     copy.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
-    for (int y = 0; y < image.height(); ++y) {
-        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        uchar* bits = copy.scanLine(y);
-        // Most rows of a star picture are black: one pass over them decides.
-        if (RowIsBlack(row, width))
-            std::memset(bits, 0, static_cast<std::size_t>(width + 7) / 8);
-        else if (!PackRow(row, width, bits))
-            return {};
+    copy.fill(0);
+    // Only the inked rectangle is read, in whole bytes of the copy from the one that holds
+    // its left edge; the bits past its right edge stay black, as the pixels there are. Most
+    // rows of a star picture are black even there: one pass over them decides.
+    const QRect area = inked & image.rect();
+    const int firstByte = area.left() / 8;
+    const int width = area.right() + 1 - firstByte * 8;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const QRgb* row = reinterpret_cast<const QRgb*>(image.constScanLine(y)) + firstByte * 8;
+        if (RowIsBlack(row, width)) continue;
+        if (!PackRow(row, width, copy.scanLine(y) + firstByte)) return {};
     }
     return copy;
 }

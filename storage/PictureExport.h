@@ -2,6 +2,7 @@
 // runner's frames are PNG files.
 #pragma once
 
+#include <QRect>
 #include <string>
 
 #include "storage/FileAccess.h"
@@ -18,6 +19,8 @@ void WritePicture(const std::string& path, const QImage& image);
 /// A copy with one bit per pixel (0 black, 1 white) when every pixel is pure black or pure
 /// white, as the drawing surface always is; a null image otherwise.
 QImage BlackAndWhiteCopy(const QImage& image);
+/// The same for an image that is black outside the rectangle inked, which alone is read.
+QImage BlackAndWhiteCopy(const QImage& image, QRect inked);
 
 /// Writes the image as a PNG file, atomically, compressed for speed. Throws FileError.
 void WritePicturePng(const std::string& path, const QImage& image,

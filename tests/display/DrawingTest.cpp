@@ -8,6 +8,7 @@
 #include "display/Picture.h"
 #include "display/Projection.h"
 #include "display/TickView.h"
+#include "storage/PictureExport.h"
 
 namespace {
 
@@ -72,6 +73,35 @@ TEST(Picture, ChangedRectangleHoldsEveryPlotSinceItWasLastTaken) {
     EXPECT_TRUE(picture.TakeChanged().isEmpty());
     picture.Plot({504.9f, 456.9f}, qRgb(255, 255, 255));
     EXPECT_EQ(picture.TakeChanged(), QRect(504, 456, 1, 1));
+}
+
+// The copy that the runner's frames are made from reads only the rows that ever saw ink;
+// it must still hold every white pixel, wherever plots and erasures have left them.
+TEST(Picture, CopyOfTheInkedRowsHoldsTheWholePicture) {
+    Picture picture;
+    EXPECT_TRUE(picture.Inked().isEmpty());
+    EXPECT_EQ(
+        BlackAndWhiteCopy(picture.Image(), picture.Inked()).convertToFormat(QImage::Format_RGB32),
+        picture.Image());
+    picture.Plot({20, 400}, qRgb(0, 0, 0));  // black plots leave no ink
+    EXPECT_TRUE(picture.Inked().isEmpty());
+    unsigned state = 12345;
+    const auto next = [&state](int below) {
+        state = state * 1103515245u + 12345u;
+        return static_cast<float>((state >> 8) % static_cast<unsigned>(below));
+    };
+    for (int k = 0; k < 2000; ++k) {
+        const bool erase = k % 3 == 2;
+        // A cloud in a part of the picture, as stars are.
+        picture.Plot({100 + next(60), 200 + next(40)}, erase ? qRgb(0, 0, 0) : qRgb(255, 255, 255));
+        if (k % 250 != 0) continue;
+        const QImage copy = BlackAndWhiteCopy(picture.Image(), picture.Inked());
+        ASSERT_EQ(copy.convertToFormat(QImage::Format_RGB32), picture.Image()) << k;
+    }
+    EXPECT_TRUE(QRect(100, 200, 60, 40).contains(picture.Inked()));
+    picture.Plot({0, 0}, qRgb(255, 255, 255));
+    picture.Plot({504, 456}, qRgb(255, 255, 255));
+    EXPECT_EQ(picture.Inked(), QRect(0, 0, 505, 457));
 }
 
 TEST(TickView, PlaneChangeLeavesNoPointOfTheOldPlane) {
