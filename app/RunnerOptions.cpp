@@ -12,7 +12,8 @@ struct Options {
     QCommandLineOption plane{"plane", "Плоскость: xy, xz или yz.", "PLANE"};
     QCommandLineOption save{"save", "Записать снимок после последнего шага.", "FILE.kvx"};
     QCommandLineOption photo{"photo", "Записать картинку после последнего шага.", "FILE"};
-    QCommandLineOption log{"log", "Строка step,energy,dT на каждый шаг (энергия — та же, что в окне).", "FILE.csv"};
+    QCommandLineOption log{
+        "log", "Строка step,energy,dT на каждый шаг (энергия — та же, что в окне).", "FILE.csv"};
     QCommandLineOption threads{"threads", "Потоков для шага (по умолчанию все ядра).", "T"};
     QCommandLineOption every{
         "every", "Период для --frames и --checkpoints: после каждого K-го шага и последнего.", "K"};
