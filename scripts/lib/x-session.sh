@@ -15,9 +15,13 @@ wait_for() {
 
 # Starts an X server of its own, on a free display that Xvfb chooses and writes to
 # descriptor 3 ($1/display), its messages in $1/xvfb.log; the program is to use it through
-# the xcb plugin, under the C locale as on a machine without LANG.
+# the xcb plugin, under the C locale as on a machine without LANG. Without -noreset the
+# server starts afresh whenever its last client leaves, as each xdotool call that looks for
+# the program's windows does before the program has connected, and a program that connects
+# just then is refused.
 start_xvfb() {
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$1/display" 2>"$1/xvfb.log" &
+    Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp 3>"$1/display" \
+        2>"$1/xvfb.log" &
     xvfb=$!
     wait_for 20 test -s "$1/display" || return 1
     DISPLAY=":$(head -1 "$1/display")"
