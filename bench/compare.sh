@@ -6,6 +6,7 @@
 # FIGURE is "rate" (default: each benchmark's own counter, pairs/s or ticks/s) or "time"
 # (real time per iteration).
 set -euo pipefail
+# shellcheck disable=SC2034  # read through ${!side}
 old=$1 new=$2 filter=${3:-.} rounds=${4:-5} figure=${5:-rate}
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
