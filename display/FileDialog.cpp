@@ -9,6 +9,7 @@
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QTimer>
 #include <QTreeView>
 
 #include "display/FileListColumns.h"
@@ -78,19 +79,31 @@ QFileDialog& FileDialog::Dialog() {
 
 void FileDialog::Run(bool save) {
     QFileDialog& dialog = Dialog();
-    // The last showing's name is not offered again.
-    if (auto* name = dialog.findChild<QLineEdit*>("fileNameEdit")) name->clear();
     dialog.setNameFilter(filter_);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     // Only for a typed name without a dot; the open dialog adds nothing.
     dialog.setDefaultSuffix(save ? extension_ : QString());
     FitTypeColumn(dialog);
+    ForgetTheLastChoice(dialog);
     fileName_.clear();
     const bool chosen = dialog.exec() == QDialog::Accepted;
     HideCompletionLists(dialog);
     if (chosen && !dialog.selectedFiles().isEmpty())
         fileName_ = dialog.selectedFiles().front().toStdString();
+}
+
+// The last showing's choice is not offered again: neither its name nor its file in the list,
+// which the accept button would take while the name box is empty. Showing the dialog
+// selects that file once more, so the list is cleared again once it is shown.
+void FileDialog::ForgetTheLastChoice(QFileDialog& dialog) {
+    if (auto* name = dialog.findChild<QLineEdit*>("fileNameEdit")) name->clear();
+    const auto clearLists = [&dialog] {
+        for (QAbstractItemView* view : dialog.findChildren<QAbstractItemView*>())
+            view->clearSelection();
+    };
+    clearLists();
+    QTimer::singleShot(0, &dialog, clearLists);
 }
 
 // The name box's completion list is a window of its own, which hiding the dialog leaves on

@@ -28,6 +28,7 @@ class FileDialog : public CommonDialog {
   private:
     QFileDialog& Dialog();
     void Run(bool save);
+    static void ForgetTheLastChoice(QFileDialog& dialog);
     static void HideCompletionLists(QFileDialog& dialog);
 
     QPointer<QFileDialog> dialog_;

@@ -127,6 +127,24 @@ TEST_F(FileDialogTest, TheCompletionListGoesWithTheDialog) {
         EXPECT_FALSE(window->isVisible()) << window->metaObject()->className();
 }
 
+// The dialog is kept between showings; what was chosen last time must not be chosen again
+// by pressing the accept button at once.
+TEST_F(FileDialogTest, EachShowingStartsWithNothingChosen) {
+    WriteAll("run1.kvx", "");
+    EXPECT_EQ(Answer(files, false, "run1.kvx"), path("run1.kvx"));
+    WhenDialogOpens([](QFileDialog& d) {
+        QTest::qWait(300);  // the folder's list is read in a thread
+        EXPECT_EQ(d.findChild<QLineEdit*>("fileNameEdit")->text(), "");
+        for (QAbstractItemView* view : d.findChildren<QAbstractItemView*>())
+            if (view->selectionModel())
+                EXPECT_FALSE(view->selectionModel()->hasSelection())
+                    << view->objectName().toStdString();
+        QTest::keyClick(&d, Qt::Key_Escape);
+    });
+    files.ShowOpen();
+    EXPECT_EQ(files.FileName(), "");
+}
+
 // Sets the file's modification time to a local date and time.
 void SetModified(const std::string& path, int year, int month, int day, int hour, int minute) {
     std::tm local{};
