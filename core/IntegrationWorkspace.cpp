@@ -22,10 +22,9 @@ bool ZeroOrBetween(double v, int low, int high) {
 // such bodies is 0 or lies in [2^-112, 2^122]. With masses and G of 0 or in [2^-150, 2^150]
 // and [2^-100, 2^100], every numerator of a pair's quotients is 0 or in [2^-606, 2^595] and
 // every quotient in [2^-728, 2^707]: far from underflow and overflow.
-bool InCorrectionWindow(const Body& b, double G) {
+bool InCorrectionWindow(const Body& b) {
     return ZeroOrBetween(b.x, -60, 120) && ZeroOrBetween(b.y, -60, 120) &&
-           ZeroOrBetween(b.z, -60, 120) && ZeroOrBetween(b.mass, -150, 150) &&
-           ZeroOrBetween(G, -100, 100);
+           ZeroOrBetween(b.z, -60, 120) && ZeroOrBetween(b.mass, -150, 150);
 }
 
 }  // namespace
@@ -50,6 +49,7 @@ void IntegrationWorkspace::Load(const Store& store) {
                     &rowPairSum})
         v->resize(size);
     inCorrectionWindow.resize(size);
+    const bool GInWindow = ZeroOrBetween(G, -100, 100);
     for (int i = 0; i < static_cast<int>(size); ++i) {
         const Body& b = store.Bodies[i < n ? i : n - 1];
         x[i] = b.x;
@@ -59,7 +59,7 @@ void IntegrationWorkspace::Load(const Store& store) {
         vx[i] = b.vx;
         vy[i] = b.vy;
         vz[i] = b.vz;
-        inCorrectionWindow[i] = InCorrectionWindow(b, G);
+        inCorrectionWindow[i] = GInWindow && InCorrectionWindow(b);
     }
 }
 

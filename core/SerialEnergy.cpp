@@ -143,18 +143,19 @@ void SerialEnergy::SetGrid(IntegrationWorkspace& ws) const {
 // row is added one amount at a time without computing its amounts again.
 void SerialEnergy::ChooseAmountStores(IntegrationWorkspace& ws) {
     const int blocks = (ws.n + lanes_ - 1) / lanes_;
-    std::vector<bool> keep(static_cast<std::size_t>(blocks), false);
+    keep_.assign(static_cast<std::size_t>(blocks), false);
     int kept = 0;
     for (int i = 0; !predicted_.empty() && i < ws.n; ++i) {
         const std::size_t b = static_cast<std::size_t>(i / lanes_);
-        if (!keep[b] && MayLeaveItsBinade(predicted_[i], predicted_[i + 1])) keep[b] = true, ++kept;
+        if (!keep_[b] && MayLeaveItsBinade(predicted_[i], predicted_[i + 1]))
+            keep_[b] = true, ++kept;
     }
     const std::size_t perBlock = static_cast<std::size_t>(lanes_) * static_cast<std::size_t>(ws.n);
     stored_.resize(perBlock * static_cast<std::size_t>(kept));
     ws.blockAmounts.assign(static_cast<std::size_t>(blocks), nullptr);
     double* next = stored_.data();
     for (int b = 0; b < blocks; ++b)
-        if (keep[static_cast<std::size_t>(b)]) ws.blockAmounts[b] = next, next += perBlock;
+        if (keep_[static_cast<std::size_t>(b)]) ws.blockAmounts[b] = next, next += perBlock;
 }
 
 double SerialEnergy::AddRowInOrder(const IntegrationWorkspace& ws, int i, double Energy) {

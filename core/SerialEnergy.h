@@ -53,6 +53,7 @@ class SerialEnergy {
     std::vector<double> start_;      ///< the same, of this phase
     std::vector<double> stored_;     ///< the pair amounts of the blocks the kernels store
     std::vector<double> row_;        ///< one row's amounts in order
+    std::vector<bool> keep_;         ///< per block: store its pair amounts
 };
 
 /// Adds amounts[0], amounts[1], ... to Energy one by one, as Energy = amount + Energy does,

@@ -95,15 +95,13 @@ void FileDialog::Run(bool save) {
 
 // The last showing's choice is not offered again: neither its name nor its file in the list,
 // which the accept button would take while the name box is empty. Showing the dialog
-// selects that file once more, so the list is cleared again once it is shown.
+// selects that file once more, so the lists are cleared once it is shown.
 void FileDialog::ForgetTheLastChoice(QFileDialog& dialog) {
     if (auto* name = dialog.findChild<QLineEdit*>("fileNameEdit")) name->clear();
-    const auto clearLists = [&dialog] {
+    QTimer::singleShot(0, &dialog, [&dialog] {
         for (QAbstractItemView* view : dialog.findChildren<QAbstractItemView*>())
             view->clearSelection();
-    };
-    clearLists();
-    QTimer::singleShot(0, &dialog, clearLists);
+    });
 }
 
 // The name box's completion list is a window of its own, which hiding the dialog leaves on

@@ -14,8 +14,7 @@ bool Picture::Plot(PicturePoint point, QRgb colour) {
     const int k = static_cast<int>(point.X), l = static_cast<int>(point.Y);
     reinterpret_cast<QRgb*>(image_.scanLine(l))[k] = colour;
     changed_ |= QRect(k, l, 1, 1);
-    if (qRgb(qRed(colour), qGreen(colour), qBlue(colour)) != qRgb(0, 0, 0))
-        inked_ |= QRect(k, l, 1, 1);
+    if ((colour & RGB_MASK) != 0) inked_ |= QRect(k, l, 1, 1);  // not black
     return true;
 }
 
