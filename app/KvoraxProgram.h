@@ -5,8 +5,8 @@
 #include "core/Store.h"
 #include "display/CommonDialog.h"
 #include "display/FormDraw.h"
+#include "display/FormStart.h"
 #include "display/toolkit/FormSlot.h"
-#include "start/FormStart.h"
 
 class KvoraxProgram {
   public:

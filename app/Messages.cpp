@@ -3,12 +3,12 @@
 
 #include <cerrno>
 
-#include "app/OutputFolderError.h"
-#include "app/RunnerOptions.h"
 #include "core/FileError.h"
 #include "core/Tick.h"
 #include "display/NumberText.h"
 #include "display/TimeStep.h"
+#include "runner/OutputFolderError.h"
+#include "runner/RunnerOptions.h"
 #include "start/Cloud.h"
 #include "start/Settings.h"
 #include "start/StartParameters.h"

@@ -9,17 +9,17 @@
 #include <optional>
 
 #include "app/Messages.h"
-#include "app/PeriodicOutputs.h"
-#include "app/ProgressLine.h"
-#include "app/RunnerOptions.h"
 #include "core/FileError.h"
 #include "core/Tick.h"
 #include "display/Picture.h"
+#include "display/PictureExport.h"
 #include "display/TickView.h"
+#include "runner/PeriodicOutputs.h"
+#include "runner/ProgressLine.h"
+#include "runner/RunnerOptions.h"
 #include "start/Settings.h"
 #include "start/StartParameters.h"
 #include "storage/FileAccess.h"
-#include "storage/PictureExport.h"
 #include "storage/Snapshot.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include "bench/BenchClouds.h"
 #include "core/Tick.h"
 #include "display/Picture.h"
+#include "display/PictureExport.h"
 #include "display/TickView.h"
-#include "storage/PictureExport.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 
 #include "core/FileError.h"
 #include "display/NumberText.h"
+#include "display/PictureExport.h"
 #include "display/TickView.h"
 #include "display/TimeStep.h"
 #include "display/toolkit/Controls.h"
@@ -12,13 +13,12 @@
 #include "display/toolkit/Placement.h"
 #include "display/toolkit/Program.h"
 #include "storage/DefaultName.h"
-#include "storage/PictureExport.h"
 #include "storage/Snapshot.h"
 
 FormDraw::FormDraw(Store& store, CommonDialog& dialog, std::function<void()> writeSettings,
                    FailureReport report)
     : Form(11100, 6795),
-      Picture1(new toolkit::PictureBox(Client(), {0, 0, 7575, 6855})),
+      Picture1(new toolkit::PictureBox(Client(), {0, 0, 7575, 6855}, picture_.Image())),
       Label1(toolkit::NewLabel(Client(), {7680, 120, 3255, 495}, kEnergyLabelDesign)),
       Command1(toolkit::NewPushButton(Client(), {7680, 960, 615, 615}, "TIME+",
                                       [this] { Command1_Click(); })),
@@ -30,9 +30,9 @@ FormDraw::FormDraw(Store& store, CommonDialog& dialog, std::function<void()> wri
       store_(store),
       writeSettings_(std::move(writeSettings)),
       report_(std::move(report)),
-      view_(Picture1->picture()),
+      view_(picture_),
       screen_([this] {
-          Picture1->Refresh();
+          Picture1->Refresh(picture_.TakeChanged());
           ShowTexts(view_.texts());
       }),
       planeChooser_([this] {
@@ -128,7 +128,7 @@ void FormDraw::load_Click() {
 
 void FormDraw::Photo_Click() {
     WhileStopped([this] {
-        WritePicture(PictureNameFor(store_.FileName), Picture1->picture().Image());
+        WritePicture(PictureNameFor(store_.FileName), picture_.Image());
         if (store_.FileName.starts_with("Noname")) store_.FileName.clear();
     });
 }

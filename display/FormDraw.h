@@ -13,6 +13,7 @@
 #include "core/UserError.h"
 #include "display/CommonDialog.h"
 #include "display/FormOption.h"
+#include "display/Picture.h"
 #include "display/ScreenPacer.h"
 #include "display/TickView.h"
 #include "display/toolkit/Form.h"
@@ -23,6 +24,9 @@
 inline const char* const kSnapshotFilter = "Кворакс файлы|*.kvx";
 
 class FormDraw : public toolkit::Form {
+    // First, so that it exists before the box that shows it and after the box is gone.
+    Picture picture_;
+
   public:
     /// writeSettings writes the settings file for Exit and throws FileError when it cannot;
     /// whoever puts the program together knows where the texts come from. report tells

@@ -1,30 +1,29 @@
-// The drawing surface: shows its persistent image (the picture the tick paints on), which
-// also repaints it when it is uncovered. Points are plotted into the image, never onto
-// the screen directly.
+// The drawing surface: shows a persistent image that its owner paints into, which also
+// repaints the box when it is uncovered. Points are plotted into the image, never onto the
+// screen directly.
 #pragma once
 
+#include <QImage>
 #include <QWidget>
-
-#include "display/Picture.h"
 
 namespace toolkit {
 
 class PictureBox : public QWidget {
   public:
-    PictureBox(QWidget* client, QRect twips);
+    /// image is shown as it is at every paint; it must outlive the box's paints.
+    PictureBox(QWidget* client, QRect twips, const QImage& image);
 
-    /// The persistent image; whoever paints into it calls Refresh() afterwards.
-    Picture& picture() { return picture_; }
-    const Picture& picture() const { return picture_; }
+    /// The image shown.
+    const QImage& Image() const { return image_; }
 
-    /// Repaints the part of the box whose pixels were plotted since the last Refresh.
-    void Refresh();
+    /// Repaints the part of the box that changed in the image.
+    void Refresh(QRect changed);
 
   protected:
     void paintEvent(QPaintEvent* event) override;
 
   private:
-    Picture picture_;
+    const QImage& image_;
 };
 
 }  // namespace toolkit

@@ -6,9 +6,9 @@
 #include <set>
 
 #include "app/Messages.h"
-#include "app/RunnerOptions.h"
 #include "core/FileError.h"
 #include "core/Tick.h"
+#include "runner/RunnerOptions.h"
 #include "start/Settings.h"
 #include "start/StartParameters.h"
 

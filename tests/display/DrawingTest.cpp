@@ -6,9 +6,9 @@
 #include "core/Integrator.h"
 #include "core/Tick.h"
 #include "display/Picture.h"
+#include "display/PictureExport.h"
 #include "display/Projection.h"
 #include "display/TickView.h"
-#include "storage/PictureExport.h"
 
 namespace {
 

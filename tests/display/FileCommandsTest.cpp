@@ -121,7 +121,7 @@ TEST_F(FileCommandsTest, OpenLoadsAtTheNextTickAndTheStepCountGoesOn) {
     EXPECT_EQ(store().StepCount, step + 1);
     EXPECT_EQ(store().FileName, path("five.kvx"));
     EXPECT_EQ(store().FileToOpen, "");
-    EXPECT_EQ(draw->Picture1->picture().Image(), PictureOf(store(), "xy"));
+    EXPECT_EQ(draw->Picture1->Image(), PictureOf(store(), "xy"));
     EXPECT_EQ(PictureOf(store(), "xy").pixel(60, 120), qRgb(255, 255, 255));
     // The next Save writes to the loaded file.
     std::filesystem::remove("five.kvx");
@@ -171,7 +171,7 @@ TEST_F(FileCommandsTest, PhotoHoldsWhatPicture1Shows) {
     draw->Timer1.SetInterval(0);
     QImage written;
     ASSERT_TRUE(written.load("Noname00.wmf", "BMP"));
-    EXPECT_EQ(written.convertToFormat(QImage::Format_RGB32), draw->Picture1->picture().Image());
+    EXPECT_EQ(written.convertToFormat(QImage::Format_RGB32), draw->Picture1->Image());
 }
 
 TEST_F(FileCommandsTest, PhotoBesideTheSnapshotKeepsTheName) {

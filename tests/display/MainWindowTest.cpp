@@ -66,7 +66,7 @@ TEST_F(MainWindowTest, TicksDrawTheCloudAndSetCaptionAndLabels) {
     EXPECT_EQ(parsed.ptr, energy.data() + energy.size()) << energy;
     EXPECT_GT(value, 0);
     // Only the current points are on the picture: every earlier one was erased.
-    const QImage shown = draw.Picture1->picture().Image();
+    const QImage shown = draw.Picture1->Image();
     EXPECT_EQ(shown, PictureOf(store(), "xy"));
     EXPECT_NE(shown.pixel(300, 300) | shown.pixel(301, 301) | shown.pixel(299, 300), 0u);
 }
@@ -124,7 +124,7 @@ TEST_F(MainWindowTest, PlaneChangeLeavesNoPointOfTheOldPlane) {
     EXPECT_EQ(store().DrawnPlane, "xy");  // until the next tick
     draw.Timer1_Timer();
     EXPECT_EQ(store().DrawnPlane, "yz");
-    EXPECT_EQ(draw.Picture1->picture().Image(), PictureOf(store(), "yz"));
+    EXPECT_EQ(draw.Picture1->Image(), PictureOf(store(), "yz"));
     EXPECT_TRUE(chooser->isVisible());
     EXPECT_EQ(chooser->Options().Selected(), 2);
 }
@@ -221,7 +221,7 @@ TEST_F(HaltTest, FaultStopsTheTimerForGoodAndNamesFaultAndStep) {
     QTest::qWait(30);
     EXPECT_EQ(store().StepCount, step);
     // The loaded stars are drawn; the window is usable.
-    EXPECT_EQ(draw.Picture1->picture().Image(), PictureOf(store(), "xy"));
+    EXPECT_EQ(draw.Picture1->Image(), PictureOf(store(), "xy"));
 }
 
 TEST_F(HaltTest, HaltedTickShowsItsStepAndTimeStepAndKeepsTheLastEnergy) {

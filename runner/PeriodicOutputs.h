@@ -6,9 +6,9 @@
 #include <memory>
 #include <string>
 
-#include "app/BackgroundWrites.h"
 #include "core/Store.h"
 #include "display/Picture.h"
+#include "runner/BackgroundWrites.h"
 
 /// The name of a step's file: folder/prefix, the step with at least six digits, extension.
 std::string StepFileName(const std::string& folder, const char* prefix, std::int64_t step,

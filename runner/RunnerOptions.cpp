@@ -1,5 +1,5 @@
 // Parsing the runner's command line with Qt's parser.
-#include "app/RunnerOptions.h"
+#include "runner/RunnerOptions.h"
 
 #include <QCommandLineParser>
 

@@ -1,6 +1,6 @@
 // Rate and time left from the steps done so far; the line is rewritten after a carriage
 // return and cleared to its end, since a new text may be shorter.
-#include "app/ProgressLine.h"
+#include "runner/ProgressLine.h"
 
 #include <unistd.h>
 

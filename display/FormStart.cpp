@@ -1,5 +1,5 @@
 // The start form's rows, its load step and the start sequence.
-#include "start/FormStart.h"
+#include "display/FormStart.h"
 
 #include "core/FileError.h"
 #include "display/toolkit/Controls.h"

@@ -1,15 +1,15 @@
 // Frames and checkpoints: the picture and the snapshot are taken on the run's thread, the
 // encoding and writing go to the background writes.
-#include "app/PeriodicOutputs.h"
+#include "runner/PeriodicOutputs.h"
 
 #include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdio>
 
-#include "app/OutputFolderError.h"
+#include "display/PictureExport.h"
+#include "runner/OutputFolderError.h"
 #include "storage/FileAccess.h"
-#include "storage/PictureExport.h"
 #include "storage/Snapshot.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // Picture names, BMP and PNG writing.
-#include "storage/PictureExport.h"
+#include "display/PictureExport.h"
 
 #include <QBuffer>
 #include <QImage>

@@ -1,6 +1,6 @@
 // A queue served by a few threads: workers wait for work, the poster for room and for the
 // end of the writes.
-#include "app/BackgroundWrites.h"
+#include "runner/BackgroundWrites.h"
 
 BackgroundWrites::BackgroundWrites(int threads, std::size_t queued) : queued_(queued) {
     for (int k = 0; k < threads; ++k)

@@ -13,12 +13,11 @@
 #include <fstream>
 #include <latch>
 
-#include "app/BackgroundWrites.h"
-#include "app/PeriodicOutputs.h"
-#include "app/ProgressLine.h"
 #include "core/FileError.h"
+#include "runner/BackgroundWrites.h"
+#include "runner/PeriodicOutputs.h"
+#include "runner/ProgressLine.h"
 #include "storage/FileAccess.h"
-#include "storage/PictureExport.h"
 #include "storage/Snapshot.h"
 #include "tests/support/RunnerProcess.h"
 
@@ -230,20 +229,6 @@ TEST(BackgroundWrites, EveryWriteRunsOnceAndAFailureDropsTheWritesBehindIt) {
     writes.Post([&] { ++done; });
     EXPECT_THROW(writes.Finish(), FileError);
     EXPECT_EQ(done, 1000);
-}
-
-TEST(PictureExport, BlackAndWhiteCopyKeepsEveryPixelAndRefusesOtherColours) {
-    QImage image(13, 3, QImage::Format_RGB32);  // a row that does not fill its last byte
-    image.fill(Qt::black);
-    image.setPixel(0, 0, qRgb(255, 255, 255));
-    image.setPixel(12, 1, qRgb(255, 255, 255));
-    image.setPixel(8, 2, qRgb(255, 255, 255));
-    const QImage copy = BlackAndWhiteCopy(image);
-    ASSERT_FALSE(copy.isNull());
-    EXPECT_EQ(copy.depth(), 1);
-    EXPECT_EQ(copy.convertToFormat(QImage::Format_RGB32), image);
-    image.setPixel(5, 1, qRgb(255, 255, 254));
-    EXPECT_TRUE(BlackAndWhiteCopy(image).isNull());
 }
 
 TEST(ProgressLine, RateAndTimeLeftFromTheStepsDone) {
