@@ -1,6 +1,7 @@
 // Reading and writing the settings file.
 #include "start/Settings.h"
 
+#include "start/TextEncoding.h"
 #include "storage/FileAccess.h"
 
 namespace {
@@ -22,7 +23,7 @@ std::size_t SkipSeparator(std::string_view s, std::size_t k) {
 
 }  // namespace
 
-std::vector<std::string> ParseSettingsValues(std::string_view s, int maxValues) {
+std::vector<std::string> SplitSettingsValues(std::string_view s, int maxValues) {
     std::vector<std::string> values;
     std::size_t k = 0;
     while (k < s.size() && static_cast<int>(values.size()) < maxValues) {
@@ -51,6 +52,12 @@ std::vector<std::string> ParseSettingsValues(std::string_view s, int maxValues) 
         k = end == std::string_view::npos ? s.size() : SkipSeparator(s, end);
     }
     return values;
+}
+
+std::vector<std::string> ParseSettingsValues(std::string_view content, int maxValues) {
+    // Every separator and quote is ASCII, which both readings keep as it is, so decoding
+    // the whole file first splits it as its bytes would be split.
+    return SplitSettingsValues(DecodeTextFile(content), maxValues);
 }
 
 std::string FormatSettings(const StartTexts& texts) {

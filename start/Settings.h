@@ -1,5 +1,6 @@
 // The settings file Kvorax.ini: the eight texts of the start form, each in double quotes
-// on its own CR LF line, in the order dT, G, IM, M, N, Size1, Size2, No. UTF-8.
+// on its own CR LF line, in the order dT, G, IM, M, N, Size1, Size2, No. Written as UTF-8;
+// read as UTF-8 after an optional byte order mark, or as Windows-1251 when not valid UTF-8.
 #pragma once
 
 #include <string>
@@ -10,8 +11,11 @@
 
 inline const char* const kSettingsFileName = "Kvorax.ini";
 
-/// The values of a settings file: separated by commas or line ends, blanks before a value
-/// skipped, a quoted value running to the next quote. At most maxValues are returned.
+/// The values of a text: separated by commas or line ends, blanks before a value skipped,
+/// a quoted value running to the next quote. At most maxValues are returned.
+std::vector<std::string> SplitSettingsValues(std::string_view text, int maxValues = 8);
+
+/// The values of a settings file's bytes: SplitSettingsValues of their DecodeTextFile.
 std::vector<std::string> ParseSettingsValues(std::string_view content, int maxValues = 8);
 
 /// The file content for the eight texts.

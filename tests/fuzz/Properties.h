@@ -31,14 +31,16 @@ using SettingsFormatter = std::string (*)(const StartTexts&);
 using SettingsParser = std::vector<std::string> (*)(std::string_view, int);
 
 /// Texts without a double quote are read back from their file exactly, whatever else they
-/// hold. Line ends included: a text box is a single line and never yields CR or LF, but the
-/// reader keeps them inside the quotes, so nothing needs excluding.
+/// hold, when they are UTF-8 (every text box's are); otherwise each comes back as its bytes
+/// read in Windows-1251. Line ends included: a text box is a single line and never yields
+/// CR or LF, but the reader keeps them inside the quotes, so nothing needs excluding.
 std::string CheckSettingsRoundTrip(const StartTexts& texts,
                                    SettingsFormatter format = FormatSettings,
                                    SettingsParser parse = ParseSettingsValues);
 
-/// Any file: at most eight values, and the texts loaded from it (the defaults where values
-/// are missing) survive a write and a read.
+/// Any file: at most eight values, each UTF-8, the same with a byte order mark in front, and
+/// the texts loaded from it (the defaults where values are missing) survive a write and a
+/// read.
 std::string CheckSettingsFile(std::string_view content, SettingsFormatter format = FormatSettings,
                               SettingsParser parse = ParseSettingsValues);
 

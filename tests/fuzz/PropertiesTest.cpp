@@ -6,6 +6,7 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "start/TextEncoding.h"
 #include "tests/fuzz/Properties.h"
 #include "tests/fuzz/Seeds.h"
 
@@ -93,6 +94,23 @@ TEST(FuzzProperties, FaultySettingsWritersAndReadersAreCaught) {
     EXPECT_NE(CheckSettingsRoundTrip(StartTexts{}, trimsLeadingBlanks), "");
     EXPECT_NE(CheckSettingsRoundTrip(withComma, FormatSettings, ignoresQuotes), "");
     EXPECT_NE(CheckSettingsFile("", FormatSettings, readsNine), "");
+    // Readers that take a byte order mark as text, keep bytes that are not UTF-8, or turn
+    // them into replacement characters.
+    auto readsMarkAsText = [](std::string_view content, int max) {
+        return SplitSettingsValues(content, max);
+    };
+    auto replacesOldBytes = [](std::string_view content, int max) {
+        std::string replaced;
+        for (char c : content)
+            replaced += static_cast<unsigned char>(c) < 0x80 ? std::string(1, c) : "\xEF\xBF\xBD";
+        return ParseSettingsValues(IsValidUtf8(content) ? std::string(content) : replaced, max);
+    };
+    StartTexts oldCodePage;
+    oldCodePage.TextNo = "\xf7\xe0\xf1";
+    EXPECT_NE(CheckSettingsFile("\"1\"", FormatSettings, readsMarkAsText), "");
+    EXPECT_NE(CheckSettingsFile("\"\xf7\"", FormatSettings, readsMarkAsText), "");
+    EXPECT_NE(CheckSettingsRoundTrip(oldCodePage, FormatSettings, replacesOldBytes), "");
+    EXPECT_EQ(CheckSettingsRoundTrip(oldCodePage), "");
     // A quote inside a text is outside the promise, so even a faulty writer passes there.
     StartTexts withQuote;
     withQuote.TextdT = " 1\"";

@@ -65,8 +65,13 @@ std::vector<std::string> SettingsSeeds() {
     unusual.TextNo = "частота, 0.1";
     unusual.TextM = "two\r\nlines";
     unusual.TextIM = "";
-    return {FormatSettings(StartTexts{}), "  100\n6.67e-11, 5\n\"a,b\"  junk\n\n x \r\nlast",
-            "\"unterminated, value\nrest", JoinedByNul(StartTexts{}), JoinedByNul(unusual)};
+    return {FormatSettings(StartTexts{}),
+            "  100\n6.67e-11, 5\n\"a,b\"  junk\n\n x \r\nlast",
+            "\"unterminated, value\nrest",
+            JoinedByNul(StartTexts{}),
+            JoinedByNul(unusual),
+            "\xEF\xBB\xBF" + FormatSettings(unusual),
+            "\" 1\"\r\n\"\xf7\xe0\xf1\xf2\xee\xf2\xe0, 0.1\"\r\n\xEF\xBB\xBF\x98"};
 }
 
 std::vector<std::string> NumberSeeds() {

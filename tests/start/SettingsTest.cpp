@@ -81,3 +81,21 @@ TEST(Settings, FailedWriteKeepsThePreviousFile) {
     EXPECT_EQ(ReadAll(path), "old");
     EXPECT_EQ(folder.entries(), std::vector<std::string>{"Kvorax.ini"});  // no temporary left
 }
+
+TEST(Settings, FilesFromOtherEditorsReadAsTyped) {
+    TempFolder folder;
+    const std::string path = folder.path("Kvorax.ini");
+    // Notepad's byte order mark before the first quote.
+    WriteAll(path, "\xEF\xBB\xBF\" 1\"\r\n\"2\"\r\n");
+    StartTexts texts;
+    LoadSettings(texts, path);
+    EXPECT_EQ(texts.TextdT, " 1");
+    EXPECT_EQ(texts.TextG, "2");
+    // An older file in the Cyrillic code page: its texts come back as typed and are written
+    // back as UTF-8.
+    WriteAll(path, "\" 1\"\r\n\"\xf7\xe0\xf1\xf2\xee\xf2\xe0\"\r\n");
+    LoadSettings(texts, path);
+    EXPECT_EQ(texts.TextG, "частота");
+    SaveSettings(texts, path);
+    EXPECT_NE(ReadAll(path).find("\"частота\"\r\n"), std::string::npos);
+}
