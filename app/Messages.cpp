@@ -12,6 +12,7 @@
 #include "start/Cloud.h"
 #include "start/Settings.h"
 #include "start/StartParameters.h"
+#include "storage/RestartFile.h"
 
 namespace {
 
@@ -78,6 +79,23 @@ std::string ReasonText(const FileReason& r) {
         case FileProblem::SnapshotNotFinite:
             return "звезда " + std::to_string(r.count) +
                    " содержит значение, не являющееся конечным числом";
+        case FileProblem::RestartEmpty:
+            return "файл пуст";
+        case FileProblem::RestartForeign:
+            return "это не файл состояния Кворакса (в начале нет его метки KVXR)";
+        case FileProblem::RestartNewerVersion:
+            return "файл записан в формате версии " + std::to_string(r.count) +
+                   ", а эта программа читает только версию " + std::to_string(kRestartVersion);
+        case FileProblem::RestartTruncated:
+            return "файл обрывается: по записанной в нём длине нужно " + std::to_string(r.needed) +
+                   " байт, а в нём " + std::to_string(r.actual);
+        case FileProblem::RestartTooLong:
+            return "после конца данных лишние байты: по записанной в нём длине нужно " +
+                   std::to_string(r.needed) + " байт, а в нём " + std::to_string(r.actual);
+        case FileProblem::RestartBadChecksum:
+            return "контрольная сумма не сходится: файл повреждён";
+        case FileProblem::RestartInconsistent:
+            return "части файла противоречат друг другу, хотя контрольная сумма верна";
     }
     return {};
 }
@@ -92,6 +110,8 @@ std::string Action(FileAction action) {
             return "Не удалось записать файл";
         case FileAction::OpenSnapshot:
             return "Снимок не открыт";
+        case FileAction::Resume:
+            return "Счёт не продолжен из файла";
     }
     return {};
 }

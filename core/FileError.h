@@ -7,19 +7,26 @@
 
 #include "core/UserError.h"
 
-enum class FileAction { Read, Write, OpenSnapshot };
+enum class FileAction { Read, Write, OpenSnapshot, Resume };
 
 enum class FileProblem {
-    System,             ///< the system refused; systemError holds errno
-    EmptyName,          ///< no name was given
-    NotRegularFile,     ///< a pipe, a device or a socket where a file was expected
-    WriterClosed,       ///< written after the writer was committed or failed
-    PictureNotEncoded,  ///< the picture could not be turned into the file format
-    SnapshotTooShort,   ///< fewer than the two bytes of the body count
-    SnapshotBadCount,   ///< count holds the body count, outside 1..32766
-    SnapshotTruncated,  ///< count bodies need `needed` bytes, the file has `actual`
-    SnapshotNotFinite,  ///< star `count` (from 1) holds an infinity or a NaN
-    DanglingLink,       ///< a symbolic link leads into the missing folder `detail`
+    System,               ///< the system refused; systemError holds errno
+    EmptyName,            ///< no name was given
+    NotRegularFile,       ///< a pipe, a device or a socket where a file was expected
+    WriterClosed,         ///< written after the writer was committed or failed
+    PictureNotEncoded,    ///< the picture could not be turned into the file format
+    SnapshotTooShort,     ///< fewer than the two bytes of the body count
+    SnapshotBadCount,     ///< count holds the body count, outside 1..32766
+    SnapshotTruncated,    ///< count bodies need `needed` bytes, the file has `actual`
+    SnapshotNotFinite,    ///< star `count` (from 1) holds an infinity or a NaN
+    DanglingLink,         ///< a symbolic link leads into the missing folder `detail`
+    RestartEmpty,         ///< a restart file of no bytes
+    RestartForeign,       ///< no restart file's magic at the start (a snapshot, say)
+    RestartNewerVersion,  ///< count holds the version, one this program does not know
+    RestartTruncated,     ///< the file records `needed` bytes and has `actual`
+    RestartTooLong,       ///< the same, with bytes after the recorded end
+    RestartBadChecksum,   ///< the checksum does not match the bytes: the file is damaged
+    RestartInconsistent,  ///< the checksum matches but the parts contradict each other
 };
 
 struct FileReason {

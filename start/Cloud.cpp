@@ -124,9 +124,9 @@ void AlignSpin(Store& store) {
         Turn(store, {&Body::y, &Body::z, &Body::vy, &Body::vz, store.Yc, store.Zc}, B);
 }
 
-void BuildCloud(Store& store) {
+void BuildCloud(Store& store, std::uint32_t seed) {
     ClearFpFlags();
-    NextRandom random;  // the same start state for every run
+    NextRandom random(seed);  // the same start state for every run of one seed
     PlaceStars(store, random);
     RemoveDrift(store);
     CentreOfMass(store, store.Xc, store.Yc, store.Zc);

@@ -39,7 +39,7 @@ StartParameters ConvertStartTexts(const StartTexts& texts) {
     return p;
 }
 
-void StartRun(Store& store, const StartTexts& texts) {
+void StartRun(Store& store, const StartTexts& texts, std::uint32_t seed) {
     const StartParameters p = ConvertStartTexts(texts);
     store.RecreateTables(p.N);
     store.Size1 = p.Size1;
@@ -49,7 +49,7 @@ void StartRun(Store& store, const StartTexts& texts) {
     store.G = p.G;
     store.dT = p.dT;
     store.No = p.No;
-    BuildCloud(store);
+    BuildCloud(store, seed);
     store.DrawnPlane = "xy";
     store.Plane = "xy";
 }

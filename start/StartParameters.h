@@ -40,6 +40,6 @@ struct StartParameters {
 StartParameters ConvertStartTexts(const StartTexts& texts);
 
 /// The start of a run as "OK" does it, without the windows and the settings file:
-/// re-creates the tables, sets the parameters, builds the cloud, sets both planes to "xy".
-/// Throws StartParameterError (the store is then untouched) or CloudError.
-void StartRun(Store& store, const StartTexts& texts);
+/// re-creates the tables, sets the parameters, builds the cloud from the seed, sets both
+/// planes to "xy". Throws StartParameterError (the store is then untouched) or CloudError.
+void StartRun(Store& store, const StartTexts& texts, std::uint32_t seed = 0);

@@ -39,7 +39,7 @@ TEST(Messages, StartParameterMessagesNameTheBoxAsLabelledAndTheTextAsTyped) {
 
 TEST(Messages, EveryFileProblemHasItsOwnReason) {
     std::set<std::string> seen;
-    for (int p = 0; p <= static_cast<int>(FileProblem::DanglingLink); ++p) {
+    for (int p = 0; p <= static_cast<int>(FileProblem::RestartInconsistent); ++p) {
         const FileReason reason{static_cast<FileProblem>(p), ENOSPC, 7, 394, 100, "runs"};
         const std::string m = Message(FileError(FileAction::Write, "runs/a.kvx", reason));
         EXPECT_TRUE(Contains(m, "«runs/a.kvx»: ")) << m;
