@@ -34,3 +34,8 @@ FpFault FindFirstFault(const IntegrationWorkspace& ws, int firstRow, double Ener
     }
     return FpFault::None;
 }
+
+double ContractionProbeReference() {
+    volatile double a = 1 + 0x1p-30, t = 1 - 0x1p-30, v = -1;
+    return StepVelocity<double>(v, a, t);
+}

@@ -65,3 +65,7 @@ int IntegrateRowsReference(IntegrationWorkspace& ws, int begin, int end, double&
 /// The first fault that checking after every operation would meet from row firstRow on,
 /// with the running energy Energy when that row starts; None if there is none.
 FpFault FindFirstFault(const IntegrationWorkspace& ws, int firstRow, double Energy);
+
+/// StepVelocity's a × t + v on operands the compiler cannot see, built with the plain loop's
+/// flags: 0 unless the product and the sum are fused (see ContractionProbe in RowBlock.h).
+double ContractionProbeReference();

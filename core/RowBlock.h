@@ -223,6 +223,18 @@ void CorrectedQuotients(const double* a, const double* b, double* out, long coun
     }
 }
 
+/// a × b + c on operands the compiler cannot see, with the kernels' own operators:
+/// (1 + 2^-30)(1 - 2^-30) = 1 - 2^-60 rounds to 1, so the result is 0 unless this file's
+/// flags let the compiler fuse the product and the sum into one rounding.
+template <class Ops>
+double ContractionProbe() {
+    volatile double a = 1 + 0x1p-30, b = 1 - 0x1p-30, c = -1;
+    const typename Ops::V sum = Ops::Broadcast(a) * Ops::Broadcast(b) + Ops::Broadcast(c);
+    double lanes[Ops::kLanes];
+    std::memcpy(lanes, &sum, sizeof lanes);
+    return lanes[Ops::kLanes - 1];
+}
+
 /// The rows [row0, row0 + Ops::kLanes); kCorrected takes the quotients from corrected
 /// reciprocals where that is exact (Ops then has the fused multiply-add).
 template <class Ops, bool kCorrected = false>

@@ -34,3 +34,10 @@ void CorrectedQuotientsAvx512(const double* a, const double* b, double* out, lon
 void CorrectedQuotientsAvx2(const double* a, const double* b, double* out, long count);
 /// One row at a time with plain doubles; runs on any x86-64.
 void ComputeRowBlockScalar(const RowBlockArgs& args, int row0);
+
+/// Each kernel file's ContractionProbe (RowBlock.h), built with that file's flags: 0 when
+/// nothing is fused.
+double ContractionProbeScalar();
+double ContractionProbeAvx2();
+double ContractionProbeAvx2Corrected();
+double ContractionProbeAvx512();

@@ -6,3 +6,7 @@
 void ComputeRowBlockAvx2(const RowBlockArgs& args, int row0) {
     ComputeRowBlock<Avx2>(args, row0);
 }
+
+double ContractionProbeAvx2() {
+    return ContractionProbe<Avx2>();
+}

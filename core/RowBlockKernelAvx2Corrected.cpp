@@ -20,3 +20,7 @@ void ComputeRowBlockAvx2Corrected(const RowBlockArgs& args, int row0) {
 void CorrectedQuotientsAvx2(const double* a, const double* b, double* out, long count) {
     CorrectedQuotients<Avx2Fma>(a, b, out, count);
 }
+
+double ContractionProbeAvx2Corrected() {
+    return ContractionProbe<Avx2Fma>();
+}

@@ -57,3 +57,7 @@ void ComputeRowBlockAvx512Corrected(const RowBlockArgs& args, int row0) {
 void CorrectedQuotientsAvx512(const double* a, const double* b, double* out, long count) {
     CorrectedQuotients<Avx512>(a, b, out, count);
 }
+
+double ContractionProbeAvx512() {
+    return ContractionProbe<Avx512>();
+}

@@ -30,3 +30,7 @@ struct Scalar {
 void ComputeRowBlockScalar(const RowBlockArgs& args, int row0) {
     ComputeRowBlock<Scalar>(args, row0);
 }
+
+double ContractionProbeScalar() {
+    return ContractionProbe<Scalar>();
+}
