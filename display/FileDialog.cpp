@@ -9,24 +9,43 @@
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QStyleOptionViewItem>
 #include <QTimer>
 #include <QTreeView>
+#include <algorithm>
 
 #include "display/FileListColumns.h"
 
 namespace {
 
-// The filter shows folders and snapshot files only, whose kinds ("Папка", "Неизвестно",
-// "Пустой документ") are wider in Russian than the column Qt sizes for English names.
-void FitTypeColumn(QFileDialog& dialog) {
+// The width a cell of the list needs for the text, as the list's delegate asks the style.
+int CellWidth(const QTreeView& list, const QString& text) {
+    QStyleOptionViewItem cell;
+    cell.initFrom(&list);
+    cell.font = list.font();
+    cell.text = text;
+    cell.features = QStyleOptionViewItem::HasDisplay;
+    return list.style()->sizeFromContents(QStyle::CT_ItemViewItem, &cell, QSize(), &list).width();
+}
+
+// Qt sizes the columns for English texts; the size, type and date columns are widened to
+// their headers and their widest texts in Russian, and the dialog grows by as much, so that
+// the name column keeps its room.
+void FitColumns(QFileDialog& dialog, const QString& extension) {
     auto* list = dialog.findChild<QTreeView*>();
     if (!list) return;
-    constexpr int kCellPadding = 12;
-    const int wanted = list->fontMetrics().horizontalAdvance("Пустой документ") + kCellPadding;
-    const int missing = wanted - list->header()->sectionSize(kTypeColumn);
-    if (missing <= 0) return;  // a wider column was the user's choice
-    list->header()->resizeSection(kTypeColumn, wanted);
-    dialog.resize(dialog.sizeHint() + QSize(missing, 0));  // the other columns keep their room
+    QHeaderView* header = list->header();
+    int gained = 0;
+    for (const FileColumn column : {kSizeColumn, kTypeColumn, kDateColumn}) {
+        int wanted = header->sectionSizeHint(column);
+        for (const QString& text : FileListColumns::WidestTexts(column, extension))
+            wanted = std::max(wanted, CellWidth(*list, text));
+        const int missing = wanted - header->sectionSize(column);
+        if (missing <= 0) continue;  // a wider column was the user's choice
+        header->resizeSection(column, wanted);
+        gained += missing;
+    }
+    if (gained > 0) dialog.resize(dialog.sizeHint() + QSize(gained, 0));
 }
 
 }  // namespace
@@ -84,7 +103,7 @@ void FileDialog::Run(bool save) {
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     // Only for a typed name without a dot; the open dialog adds nothing.
     dialog.setDefaultSuffix(save ? extension_ : QString());
-    FitTypeColumn(dialog);
+    FitColumns(dialog, extension_);
     ForgetTheLastChoice(dialog);
     fileName_.clear();
     const bool chosen = dialog.exec() == QDialog::Accepted;

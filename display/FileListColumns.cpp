@@ -1,8 +1,10 @@
 // Reads the size and the time from the file model and writes them in Russian.
 #include "display/FileListColumns.h"
 
+#include <QCoreApplication>
 #include <QFileSystemModel>
 #include <QLocale>
+#include <QMimeDatabase>
 
 QVariant FileListColumns::data(const QModelIndex& index, int role) const {
     const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
@@ -30,4 +32,35 @@ QString FileListColumns::SizeText(qint64 bytes) {
         ++unit;
     }
     return QLocale().toString(amount, 'f', 1) + " " + QString::fromUtf8(kUnits[unit]);
+}
+
+QStringList FileListColumns::WidestTexts(FileColumn column, const QString& extension) {
+    QStringList texts;
+    switch (column) {
+        case kSizeColumn:
+            texts << SizeText(1023);
+            for (int unit = 1; unit <= 5; ++unit)  // "1024,0 КБ" just below a mebibyte, ...
+                texts << SizeText((qint64(1) << (10 * (unit + 1))) - 1);
+            break;
+        case kTypeColumn: {
+            // The model's kinds: its own for folders, else the file type's description.
+            texts << QCoreApplication::translate("QAbstractFileIconProvider", "Folder");
+            const QMimeDatabase types;
+            const QMimeType type =
+                types.mimeTypeForFile("name." + extension, QMimeDatabase::MatchExtension);
+            if (type.isDefault())  // unknown by name: named by the contents
+                texts << QCoreApplication::translate("QAbstractFileIconProvider", "Unknown")
+                      << types.mimeTypeForName("application/x-zerosize").comment();
+            else
+                texts << type.comment();
+            break;
+        }
+        case kDateColumn:  // every digit is as wide as every other in the faces used
+            texts << QLocale().toString(QDateTime(QDate(2000, 12, 28), QTime(20, 58)),
+                                        QLocale::ShortFormat);
+            break;
+        case kNameColumn:
+            break;
+    }
+    return texts;
 }

@@ -17,4 +17,8 @@ class FileListColumns : public QIdentityProxyModel {
 
     /// "1 байт", "2 байта", "58 байт" below 1024 bytes, then "1,0 КБ", "5,5 МБ" and so on.
     static QString SizeText(qint64 bytes);
+
+    /// The texts among which is the widest that the size, type or date column can show in
+    /// a list of folders and files with the extension.
+    static QStringList WidestTexts(FileColumn column, const QString& extension);
 };

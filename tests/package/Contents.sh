@@ -20,7 +20,8 @@ usr/share/doc/kvorax/copyright
 usr/share/icons/hicolor/scalable/apps/$id.svg
 usr/share/man/man1/kvorax-run.1.gz
 usr/share/man/man1/kvorax.1.gz
-usr/share/metainfo/$id.metainfo.xml"
+usr/share/metainfo/$id.metainfo.xml
+usr/share/mime/packages/$id.xml"
 actual=$(cd "$root" && find . ! -type d | sed 's|^\./||' | LC_ALL=C sort)
 [ "$actual" = "$expected" ] ||
     fail "installed files differ: $(diff <(echo "$expected") <(echo "$actual") | grep '^[<>]')"
@@ -54,8 +55,24 @@ key() { sed -n "s/^$1=//p" "$desktop"; }
 [ -n "$(key 'Name\[ru\]')" ] || fail "no Russian Name"
 [ -n "$(key 'Comment\[ru\]')" ] || fail "no Russian Comment"
 grep -q '^Path=' "$desktop" && fail "the menu entry sets a working folder"
+# The program takes no file to open, so the entry claims no file type.
+grep -q '^MimeType=' "$desktop" && fail "the menu entry names file types: $(key MimeType)"
 [ "$(file -b --mime-type "$share/icons/hicolor/scalable/apps/$id.svg")" = image/svg+xml ] ||
     fail "the icon is not an SVG image"
+
+# The snapshots' file type, compiled as the system compiles it: *.kvx, with an English and a
+# Russian comment.
+mime=$(mktemp -d)
+mkdir "$mime/packages"
+cp "$share/mime/packages/$id.xml" "$mime/packages/"
+out=$(update-mime-database "$mime" 2>&1) || fail "update-mime-database refuses: $out"
+type=application/x-kvorax-snapshot
+grep -qx "50:$type:\*\.kvx" "$mime/globs2" || fail "no *.kvx in globs2: $(cat "$mime/globs2")"
+grep -q '<comment>Kvorax snapshot</comment>' "$mime/$type.xml" ||
+    fail "the file type has no English comment"
+grep -q '<comment xml:lang="ru">Снимок Кворакса</comment>' "$mime/$type.xml" ||
+    fail "the file type has no Russian comment"
+rm -rf "$mime"
 
 out=$(appstreamcli validate --no-net "$metainfo" 2>&1) || fail "appstreamcli refuses: $out"
 grep -q "<id>$id</id>" "$metainfo" || fail "metainfo id is not $id"

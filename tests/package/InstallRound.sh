@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the package with apt as a user would, runs both programs from /usr/bin (the window
-# program through its end-to-end test under Xvfb), removes it with --purge and checks that
+# Installs the package with apt as a user would, checks that the system knows the snapshots'
+# file type, runs both programs from /usr/bin (the window program through its end-to-end
+# test under Xvfb), removes it with --purge and checks that
 # none of its files is left. Needs root; the package is removed again also when a check fails.
 # Usage: InstallRound.sh PACKAGE.deb
 set -euo pipefail
@@ -19,11 +20,15 @@ files=$(dpkg -L kvorax)
 
 [ "$(command -v kvorax)" = /usr/bin/kvorax ] || fail "kvorax is not found on the PATH"
 [ -f /usr/share/applications/com.kvorax.Kvorax.desktop ] || fail "no menu entry"
+# shared-mime-info's trigger compiles the file type into the system's database.
+snapshot_glob='application/x-kvorax-snapshot:*.kvx'
+grep -qF "$snapshot_glob" /usr/share/mime/globs2 || fail "the system does not know *.kvx"
 check_runner /usr/bin/kvorax-run
 bash "$here/../app/WindowEndToEnd.sh" /usr/bin/kvorax || fail "the installed kvorax"
 
 remove
 installed=
+grep -qF "$snapshot_glob" /usr/share/mime/globs2 && fail "the system still knows *.kvx"
 # Every file is gone; a folder is left only when another package owns it too.
 while read -r path; do
     [ "$path" = /. ] && continue
