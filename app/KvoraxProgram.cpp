@@ -16,10 +16,16 @@ FailureReport ReportOver(const toolkit::FormSlot<F>& window) {
     };
 }
 
-// The start form and then the main window open in the middle of the screen.
+// The start form opens in the middle of the screen.
 template <class F>
 F* Centred(F* window) {
     toolkit::CentreOnScreen(*window);
+    return window;
+}
+
+// The main window too, leaving room on its right for the plane chooser where there is.
+FormDraw* CentredWithTheChooser(FormDraw* window) {
+    toolkit::CentreWithRoomBeside(*window, FormOption::ClientSize());
     return window;
 }
 
@@ -33,7 +39,7 @@ KvoraxProgram::KvoraxProgram(CommonDialog& dialog)
       }),
       draw_([this] {
           // Exit writes the boxes of the start form, which stays alive while hidden.
-          return Centred(new FormDraw(
+          return CentredWithTheChooser(new FormDraw(
               store_, dialog_, [this] { SaveSettings(start_.Get()->Boxes()); }, ReportOver(draw_)));
       }) {}
 
@@ -43,5 +49,6 @@ void KvoraxProgram::Start() {
 
 void KvoraxProgram::HandOver() {
     draw_.Show();
-    draw_.Get()->ShowPlaneChooser();
+    // Beside the main window, whose shortcuts work at once.
+    draw_.Get()->ShowPlaneChooser(toolkit::FormSlot<FormOption>::KeepFocus);
 }

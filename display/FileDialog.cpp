@@ -15,6 +15,7 @@
 #include <algorithm>
 
 #include "display/FileListColumns.h"
+#include "display/toolkit/FocusReturn.h"
 
 namespace {
 
@@ -106,6 +107,7 @@ void FileDialog::Run(bool save) {
     FitColumns(dialog, extension_);
     ForgetTheLastChoice(dialog);
     fileName_.clear();
+    const toolkit::FocusReturn back(dialog.parentWidget());
     const bool chosen = dialog.exec() == QDialog::Accepted;
     HideCompletionLists(dialog);
     if (chosen && !dialog.selectedFiles().isEmpty())

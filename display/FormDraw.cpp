@@ -148,8 +148,9 @@ void FormDraw::Change_paralll_Click() {
     ShowPlaneChooser();
 }
 
-void FormDraw::ShowPlaneChooser() {
-    planeChooser_.Show();
+void FormDraw::ShowPlaneChooser(toolkit::FormSlot<FormOption>::Activation activation) {
+    FormOption& chooser = planeChooser_.Show(activation);
+    if (activation == toolkit::FormSlot<FormOption>::Activate) chooser.FocusSelected();
 }
 
 void FormDraw::WhileStopped(const std::function<void()>& command) {

@@ -45,8 +45,11 @@ class FormDraw : public toolkit::Form {
     void Change_paralll_Click();
     void Photo_Click();
 
-    /// Shows the plane chooser, creating it when it does not exist.
-    void ShowPlaneChooser();
+    /// Shows the plane chooser, creating it when it does not exist. Activated, it has the
+    /// keyboard with its selected option focused; else it opens beside this window, which
+    /// keeps the keyboard.
+    void ShowPlaneChooser(toolkit::FormSlot<FormOption>::Activation activation =
+                              toolkit::FormSlot<FormOption>::Activate);
     FormOption* PlaneChooser() const { return planeChooser_.Get(); }
 
     /// True after a fault stopped the run; Open starts it again.

@@ -1,12 +1,28 @@
 // The chooser's controls and handlers.
 #include "display/FormOption.h"
 
-FormOption::FormOption(Store& store) : Form(2760, 1530), store_(store), options_(Client()) {
+#include "display/toolkit/Twips.h"
+
+namespace {
+
+constexpr int kWidthTwips = 2760, kHeightTwips = 1530;
+
+}  // namespace
+
+FormOption::FormOption(Store& store)
+    : Form(kWidthTwips, kHeightTwips), store_(store), options_(Client()) {
     setAttribute(Qt::WA_DeleteOnClose);
+    // A small window of a fixed size: only the close box, which leaves its caption room.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
     SetCaption(kOptionCaption);
     options_.Add({240, 120, 2175, 255}, "Плоскость-XY", [this] { Option1_Click(); });
     options_.Add({240, 600, 2175, 255}, "Плоскость-XZ", [this] { Option2_Click(); });
     options_.Add({240, 1080, 2175, 255}, "Плоскость-YZ", [this] { Option3_Click(); });
+}
+
+QSize FormOption::ClientSize() {
+    return {toolkit::Pixels(kWidthTwips), toolkit::Pixels(kHeightTwips)};
 }
 
 void FormOption::Form_Load() {

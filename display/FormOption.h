@@ -1,5 +1,6 @@
 // The plane chooser: three option buttons that write Plane at once. It is destroyed when
-// the user closes it, so each later showing loads it again from Plane.
+// the user closes it, so each later showing loads it again from Plane. The selected option
+// holds the chooser's focus, so the arrow keys select the next one.
 #pragma once
 
 #include "core/Store.h"
@@ -12,6 +13,9 @@ class FormOption : public toolkit::Form {
   public:
     explicit FormOption(Store& store);
 
+    /// The size of the chooser's client area in pixels, known before it is created.
+    static QSize ClientSize();
+
     /// Selects the option of the current Plane, if any.
     void Form_Load() override;
 
@@ -20,6 +24,8 @@ class FormOption : public toolkit::Form {
     void Option3_Click();
 
     toolkit::OptionGroup& Options() { return options_; }
+    /// Gives the selected option the focus within the chooser.
+    void FocusSelected() { options_.FocusSelected(); }
 
   private:
     Store& store_;

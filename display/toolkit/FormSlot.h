@@ -1,6 +1,7 @@
 // Non-modal showing of a window that is created on first use: creation runs its load step
 // before it is first displayed; an open window is only brought to the front. A window the
-// user has closed is discarded and created afresh at the next showing.
+// user has closed is discarded and created afresh at the next showing. A showing activates
+// the window unless asked to leave the keyboard where it is.
 #pragma once
 
 #include <QPointer>
@@ -16,7 +17,9 @@ class FormSlot {
     FormSlot(const FormSlot&) = delete;
     FormSlot& operator=(const FormSlot&) = delete;
 
-    F& Show() {
+    enum Activation { Activate, KeepFocus };
+
+    F& Show(Activation activation = Activate) {
         // Qt clears WA_DeleteOnClose when it schedules the deletion, so ask the form itself.
         if (form_ && form_->IsClosed()) {
             form_->deleteLater();
@@ -26,9 +29,11 @@ class FormSlot {
             form_ = create_();
             form_->Form_Load();
         }
+        // Read when the window is mapped: the window manager is told not to focus it.
+        form_->setAttribute(Qt::WA_ShowWithoutActivating, activation == KeepFocus);
         form_->show();
         form_->raise();
-        form_->activateWindow();
+        if (activation == Activate) form_->activateWindow();
         return *form_;
     }
 

@@ -23,7 +23,14 @@ int OptionGroup::Add(QRect twips, const std::string& caption, std::function<void
 
 void OptionGroup::Select(int index) {
     options_.at(index)->setChecked(true);
+    // Qt's arrow keys select the next option only from a selected one that has the focus.
+    options_.at(index)->setFocus(Qt::OtherFocusReason);
     clicks_.at(index)();
+}
+
+void OptionGroup::FocusSelected() {
+    if (QAbstractButton* selected = group_.checkedButton())
+        selected->setFocus(Qt::OtherFocusReason);
 }
 
 int OptionGroup::Selected() const {

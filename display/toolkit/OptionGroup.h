@@ -1,5 +1,6 @@
 // A group of option buttons: one selected at a time; selecting one, by the user or from
-// code, clears the others and runs its click handler.
+// code, clears the others, gives it the group's focus and runs its click handler. The arrow
+// keys move the focus from the selected option to the next and select that one.
 #pragma once
 
 #include <QButtonGroup>
@@ -16,8 +17,10 @@ class OptionGroup {
 
     /// Adds an option at a position in twips; returns its index.
     int Add(QRect twips, const std::string& caption, std::function<void()> click);
-    /// Selects the option and runs its click handler.
+    /// Selects the option, focuses it within its window and runs its click handler.
     void Select(int index);
+    /// Focuses the selected option within its window, if one is selected.
+    void FocusSelected();
 
     QRadioButton* Option(int index) const { return options_.at(index); }
     /// The selected option, or -1 when none is.

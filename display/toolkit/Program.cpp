@@ -6,6 +6,8 @@
 #include <QMessageBox>
 #include <cstdio>
 
+#include "display/toolkit/FocusReturn.h"
+
 namespace toolkit {
 
 namespace {
@@ -27,6 +29,7 @@ void ShowMessage(QWidget* parent, const std::string& text) {
         Presenter()(text);
         return;
     }
+    const FocusReturn back(parent);
     QMessageBox::warning(parent, QStringLiteral("Кворакс"), QString::fromStdString(text));
 }
 

@@ -1,4 +1,4 @@
-# shellcheck shell=bash disable=SC2034,SC2154  # $xvfb is for the caller, $program from it
+# shellcheck shell=bash disable=SC2034,SC2154  # $xvfb, $window_manager for the caller, $program from it
 # Functions shared by the scripts that drive the window program under Xvfb with xdotool
 # (the end-to-end test, the soak, the cost benchmark). Source it; it only defines functions.
 # The caller keeps the program's process id in $program; start_xvfb sets $xvfb.
@@ -39,3 +39,22 @@ window() {
     return 1
 }
 found() { window "$1" >/dev/null; }
+
+# Starts openbox as the window manager of the display, with the system's configuration (its
+# configuration folder, $1/config, holds none of the user's), its messages in $1/openbox.log;
+# sets $window_manager and returns once openbox manages the screen.
+start_window_manager() {
+    mkdir -p "$1/config"
+    XDG_CONFIG_HOME="$1/config" openbox --sm-disable >"$1/openbox.log" 2>&1 &
+    window_manager=$!
+    wait_for 20 managed
+}
+managed() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+
+# Prints "left right top bottom": the widths of the frame the window manager put around the
+# window $1, 0 0 0 0 without one.
+frame_extents() {
+    local extents
+    extents=$(xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.* = //p' | tr -d ,)
+    echo "${extents:-0 0 0 0}"
+}
