@@ -1,17 +1,16 @@
-// Russian messages: a file and the reason, a box and its text, a fault and its step.
+// Russian messages: a file and the reason, a box and its text, a fault and its step; one
+// overload per kind of failure.
 #include "app/Messages.h"
 
 #include <cerrno>
+#include <charconv>
+#include <variant>
 
-#include "core/FileError.h"
-#include "core/Tick.h"
+#include "core/Store.h"
+#include "core/UserError.h"
 #include "display/NumberText.h"
 #include "display/TimeStep.h"
-#include "runner/OutputFolderError.h"
 #include "runner/RunnerOptions.h"
-#include "start/Cloud.h"
-#include "start/Settings.h"
-#include "start/StartParameters.h"
 #include "storage/RestartFile.h"
 
 namespace {
@@ -70,7 +69,8 @@ std::string ReasonText(const FileReason& r) {
         case FileProblem::SnapshotTooShort:
             return "файл короче двух байт и не содержит числа звезд";
         case FileProblem::SnapshotBadCount:
-            return "число звезд " + std::to_string(r.count) + " вне диапазона 1..32766";
+            return "число звезд " + std::to_string(r.count) + " вне диапазона 1.." +
+                   std::to_string(kMaxBodies);
         case FileProblem::SnapshotTruncated:
             return "файл обрывается: для " + std::to_string(r.count) + " звезд нужно " +
                    std::to_string(r.needed) + " байт, а в нём " + std::to_string(r.actual);
@@ -130,8 +130,6 @@ std::string FolderMessage(const OutputFolderError& e) {
 }
 
 std::string FileMessage(const FileError& e) {
-    if (const auto* folder = dynamic_cast<const OutputFolderError*>(&e))
-        return FolderMessage(*folder);
     return Action(e.action()) + " " + Quoted(e.path()) + ": " + ReasonText(e.reason()) + ".";
 }
 
@@ -164,7 +162,8 @@ std::string StartParameterMessage(const StartParameterError& e) {
         case StartProblem::NotFinite:
             return box + "число " + Quoted(e.text()) + " слишком велико.";
         case StartProblem::CountOutOfRange:
-            return box + Quoted(e.text()) + " — число звезд должно быть от 1 до 32766.";
+            return box + Quoted(e.text()) + " — число звезд должно быть от 1 до " +
+                   std::to_string(kMaxBodies) + ".";
         case StartProblem::SpaceRegionIsZero:
             return box + Quoted(e.text()) + " — размер области не может быть равен нулю.";
     }
@@ -212,22 +211,40 @@ std::string FpFaultText(FpFault fault) {
     return {};
 }
 
-std::string Message(const UserError& failure) {
-    if (const auto* e = dynamic_cast<const FileError*>(&failure)) return FileMessage(*e);
-    if (const auto* e = dynamic_cast<const SettingsNotLoaded*>(&failure))
-        return FileMessage(e->cause()) + " Оставлены значения по умолчанию.";
-    if (const auto* e = dynamic_cast<const StartParameterError*>(&failure))
-        return StartParameterMessage(*e);
-    if (const auto* e = dynamic_cast<const CloudError*>(&failure))
+namespace {
+
+std::string ShortestText(double value) {
+    char buffer[32];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+    return std::string(buffer, end);
+}
+
+// One overload per kind of failure: a kind without one does not compile.
+struct Words {
+    std::string operator()(const FileError& e) const { return FileMessage(e); }
+    std::string operator()(const OutputFolderError& e) const { return FolderMessage(e); }
+    std::string operator()(const SettingsNotLoaded& e) const {
+        return FileMessage(e.cause()) + " Оставлены значения по умолчанию.";
+    }
+    std::string operator()(const StartParameterError& e) const { return StartParameterMessage(e); }
+    std::string operator()(const CloudError& e) const {
         return "Облако звезд не построено при этих стартовых параметрах: " +
-               FpFaultText(e->fault()) + ".";
-    if (const auto* e = dynamic_cast<const TickFault*>(&failure))
-        return "Моделирование остановлено на шаге " + std::to_string(e->step()) +
-               ": ошибка вычислений (" + FpFaultText(e->fault()) +
+               FpFaultText(e.fault()) + ".";
+    }
+    std::string operator()(const TickFault& e) const {
+        return "Моделирование остановлено на шаге " + std::to_string(e.step()) +
+               ": ошибка вычислений (" + FpFaultText(e.fault()) +
                "). Состояние звезд сохранено таким, каким оно было до этого шага.";
-    if (const auto* e = dynamic_cast<const TimeStepOverflow*>(&failure))
-        return "Шаг интегрирования не увеличен:" + NumberText(e->dT()) +
-               " × 1.5 выходит за пределы чисел двойной точности.";
-    if (const auto* e = dynamic_cast<const ArgumentError*>(&failure)) return ArgumentMessage(*e);
-    return failure.what();
+    }
+    std::string operator()(const TimeStepOverflow& e) const {
+        return "Шаг интегрирования не увеличен:" + NumberText(e.dT()) + " × " +
+               ShortestText(kTimeStepUp) + " выходит за пределы чисел двойной точности.";
+    }
+    std::string operator()(const ArgumentError& e) const { return ArgumentMessage(e); }
+};
+
+}  // namespace
+
+std::string Message(const UserError& failure) {
+    return std::visit(Words{}, failure.facts());
 }

@@ -9,8 +9,8 @@
 #include <optional>
 
 #include "app/Messages.h"
-#include "core/FileError.h"
 #include "core/Tick.h"
+#include "core/UserError.h"
 #include "display/Picture.h"
 #include "display/PictureExport.h"
 #include "display/TickView.h"
@@ -77,6 +77,12 @@ struct Run {
     int status = kDone;
 };
 
+bool Refuse(Run& run, const UserError& failure, ExitStatus status) {
+    PrintError(failure);
+    run.status = status;
+    return false;
+}
+
 // Builds the cloud and opens every output before the first tick, so that a bad start or an
 // unusable file or folder stops the run before anything is computed or written.
 bool Prepare(const RunnerOptions& options, Run& run) {
@@ -88,13 +94,14 @@ bool Prepare(const RunnerOptions& options, Run& run) {
         run.periodic.emplace(options.frames, options.checkpoints, options.every);
         return true;
     } catch (const FileError& failure) {
-        PrintError(failure);
-        run.status = kFileFailure;
-    } catch (const UserError& bad) {
-        PrintError(bad);
-        run.status = kBadArguments;
+        return Refuse(run, failure, kFileFailure);
+    } catch (const OutputFolderError& failure) {
+        return Refuse(run, failure, kFileFailure);
+    } catch (const StartParameterError& bad) {
+        return Refuse(run, bad, kBadArguments);
+    } catch (const CloudError& bad) {
+        return Refuse(run, bad, kBadArguments);
     }
-    return false;
 }
 
 void AppendToLog(Run& run, const TickOutcome& outcome) {

@@ -5,8 +5,6 @@
 
 #include <string>
 
-#include "core/UserError.h"
-
 enum class FileAction { Read, Write, OpenSnapshot, Resume };
 
 enum class FileProblem {
@@ -16,7 +14,7 @@ enum class FileProblem {
     WriterClosed,         ///< written after the writer was committed or failed
     PictureNotEncoded,    ///< the picture could not be turned into the file format
     SnapshotTooShort,     ///< fewer than the two bytes of the body count
-    SnapshotBadCount,     ///< count holds the body count, outside 1..32766
+    SnapshotBadCount,     ///< count holds the body count, outside 1..kMaxBodies
     SnapshotTruncated,    ///< count bodies need `needed` bytes, the file has `actual`
     SnapshotNotFinite,    ///< star `count` (from 1) holds an infinity or a NaN
     DanglingLink,         ///< a symbolic link leads into the missing folder `detail`
@@ -47,17 +45,14 @@ struct FileReason {
         r.count = count, r.needed = needed, r.actual = actual;
         return r;
     }
+
+    bool operator==(const FileReason&) const = default;
 };
 
-class FileError : public UserError {
+class FileError {
   public:
     FileError(FileAction action, const std::string& path, const FileReason& reason)
-        : UserError("file " + path + ": problem " +
-                    std::to_string(static_cast<int>(reason.problem)) + ", errno " +
-                    std::to_string(reason.systemError)),
-          action_(action),
-          path_(path),
-          reason_(reason) {}
+        : action_(action), path_(path), reason_(reason) {}
     FileAction action() const { return action_; }
     const std::string& path() const { return path_; }
     const FileReason& reason() const { return reason_; }

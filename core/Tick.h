@@ -7,10 +7,10 @@
 #include <optional>
 #include <string>
 
-#include "core/FileError.h"
 #include "core/FpFault.h"
 #include "core/Integrator.h"
 #include "core/Store.h"
+#include "core/UserError.h"
 
 class TickHooks {
   public:
@@ -30,21 +30,6 @@ struct TickOutcome {
     std::int64_t step = 0;               ///< StepCount of this tick
     FpFault fault = FpFault::None;       ///< integration fault; the state is as before the phase
     std::optional<FileError> loadError;  ///< a refused snapshot; the run went on without it
-};
-
-/// A tick whose integration phase met a floating-point fault, to be told to the user.
-class TickFault : public UserError {
-  public:
-    TickFault(FpFault fault, std::int64_t step)
-        : UserError("floating-point fault at step " + std::to_string(step)),
-          fault_(fault),
-          step_(step) {}
-    FpFault fault() const { return fault_; }
-    std::int64_t step() const { return step_; }
-
-  private:
-    FpFault fault_;
-    std::int64_t step_;
 };
 
 /// Runs one tick on the store.

@@ -1,7 +1,7 @@
 // The start form's rows, its load step and the start sequence.
 #include "display/FormStart.h"
 
-#include "core/FileError.h"
+#include "core/UserError.h"
 #include "display/toolkit/Controls.h"
 #include "display/toolkit/Fonts.h"
 #include "display/toolkit/Program.h"
@@ -84,7 +84,7 @@ void FormStart::Command1_Click() {
         Box(bad.box())->setFocus();
         Box(bad.box())->selectAll();
         return;
-    } catch (const UserError& failed) {
+    } catch (const CloudError& failed) {
         report_(failed);
         return;
     }

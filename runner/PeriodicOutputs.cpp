@@ -7,8 +7,8 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "core/UserError.h"
 #include "display/PictureExport.h"
-#include "runner/OutputFolderError.h"
 #include "storage/FileAccess.h"
 #include "storage/Snapshot.h"
 

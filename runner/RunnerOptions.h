@@ -20,30 +20,6 @@ struct RunnerOptions {
 /// Largest --threads: far past any core count; keeps a typo from starting thousands.
 inline constexpr int kMaxRunnerThreads = 256;
 
-enum class ArgumentProblem {
-    Unparsable,      ///< detail holds the parser's own words
-    ExtraArguments,  ///< value holds them
-    UnknownPlane,
-    BadStepCount,
-    BadThreadCount,
-    BadPeriod,  ///< value holds the text given to --every
-    PeriodWithoutFolder,
-    FolderWithoutPeriod,  ///< value holds the option: --frames or --checkpoints
-};
-
-/// Arguments that cannot run: the problem and the value given.
-class ArgumentError : public UserError {
-  public:
-    ArgumentError(ArgumentProblem problem, std::string value)
-        : UserError("bad argument: " + value), problem_(problem), value_(std::move(value)) {}
-    ArgumentProblem problem() const { return problem_; }
-    const std::string& value() const { return value_; }
-
-  private:
-    ArgumentProblem problem_;
-    std::string value_;
-};
-
 /// The options of the command line. Prints the help or the version and exits with status
 /// 0 when asked for; throws ArgumentError for arguments that cannot run.
 RunnerOptions ParseRunnerArguments(const QStringList& arguments);

@@ -10,16 +10,6 @@
 #include "core/Store.h"
 #include "core/UserError.h"
 
-/// The cloud could not be built from these parameters (a floating-point fault).
-class CloudError : public UserError {
-  public:
-    explicit CloudError(FpFault fault) : UserError("cloud not built"), fault_(fault) {}
-    FpFault fault() const { return fault_; }
-
-  private:
-    FpFault fault_;
-};
-
 /// Uniform single-precision values in [0, 1) from a fixed start state.
 class NextRandom {
   public:

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/FileError.h"
+#include "core/UserError.h"
 #include "start/StartTexts.h"
 
 inline const char* const kSettingsFileName = "Kvorax.ini";
@@ -28,15 +28,3 @@ void LoadSettings(StartTexts& texts, const std::string& path = kSettingsFileName
 
 /// Writes the eight texts atomically. Throws FileError.
 void SaveSettings(const StartTexts& texts, const std::string& path = kSettingsFileName);
-
-/// The settings file exists but could not be read at the start; the form keeps its design
-/// defaults.
-class SettingsNotLoaded : public UserError {
-  public:
-    explicit SettingsNotLoaded(const FileError& cause)
-        : UserError("settings not loaded"), cause_(cause) {}
-    const FileError& cause() const { return cause_; }
-
-  private:
-    FileError cause_;
-};

@@ -5,31 +5,6 @@
 #include "core/UserError.h"
 #include "start/StartTexts.h"
 
-/// Why a start parameter cannot start a run.
-enum class StartProblem {
-    NotFinite,          ///< the number is beyond the double range
-    CountOutOfRange,    ///< the number of stars does not round to 1..32766
-    SpaceRegionIsZero,  ///< the drawing scale would divide by zero
-};
-
-/// A start parameter that cannot start a run: the box, its text as typed and the problem.
-class StartParameterError : public UserError {
-  public:
-    StartParameterError(StartBox box, std::string text, StartProblem problem)
-        : UserError("start parameter " + std::to_string(static_cast<int>(box)) + ": " + text),
-          box_(box),
-          text_(std::move(text)),
-          problem_(problem) {}
-    StartBox box() const { return box_; }
-    const std::string& text() const { return text_; }
-    StartProblem problem() const { return problem_; }
-
-  private:
-    StartBox box_;
-    std::string text_;
-    StartProblem problem_;
-};
-
 struct StartParameters {
     int N = 0;
     double Size1 = 0, Size2 = 0, M = 0, IM = 0, G = 0, dT = 0, No = 0;

@@ -4,9 +4,7 @@
 #include <array>
 #include <string>
 
-/// The eight boxes in the order of the form's rows.
-enum class StartBox { N, Size1, Size2, M, IM, dT, G, No };
-inline constexpr int kStartBoxCount = 8;
+#include "core/UserError.h"
 
 struct StartTexts {
     std::string TextN = "100";

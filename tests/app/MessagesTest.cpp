@@ -6,11 +6,8 @@
 #include <set>
 
 #include "app/Messages.h"
-#include "core/FileError.h"
-#include "core/Tick.h"
-#include "runner/RunnerOptions.h"
-#include "start/Settings.h"
-#include "start/StartParameters.h"
+#include "core/Store.h"
+#include "core/UserError.h"
 
 namespace {
 
@@ -61,6 +58,37 @@ TEST(Messages, SystemErrorsAndActionsInWords) {
     EXPECT_EQ(m(FileAction::Write, EACCES), "Не удалось записать файл «x»: нет прав доступа.");
     EXPECT_TRUE(Contains(m(FileAction::Write, EPERM), "нет прав доступа"));
     EXPECT_TRUE(Contains(m(FileAction::Write, 12345), "системная ошибка 12345"));
+    // The reasons the file tests meet, each in its words.
+    const std::pair<int, const char*> reasons[] = {{ENOTDIR, "часть пути не является папкой"},
+                                                   {EISDIR, "это папка, а не файл"},
+                                                   {ENOSPC, "нет места на диске"},
+                                                   {EIO, "ошибка ввода-вывода"},
+                                                   {ELOOP, "символических ссылок"}};
+    for (const auto& [error, words] : reasons)
+        EXPECT_TRUE(Contains(m(FileAction::Write, error), words)) << words;
+    EXPECT_EQ(ReasonText(FileReason::Of(FileProblem::EmptyName)), "имя файла пусто");
+    FileReason lost = FileReason::Of(FileProblem::DanglingLink);
+    lost.detail = "runs/gone";
+    EXPECT_TRUE(Contains(ReasonText(lost), "несуществующую папку «runs/gone»"));
+}
+
+TEST(Messages, ARefusedRestartFileSaysTheRunWasNotResumed) {
+    EXPECT_EQ(Message(FileError(FileAction::Resume, "s.kvxr",
+                                FileReason::Of(FileProblem::RestartForeign))),
+              "Счёт не продолжен из файла «s.kvxr»: это не файл состояния Кворакса (в начале нет "
+              "его метки KVXR).");
+}
+
+TEST(Messages, LimitsComeFromTheirConstants) {
+    const std::string count =
+        Message(StartParameterError(StartBox::N, "40000", StartProblem::CountOutOfRange));
+    EXPECT_TRUE(Contains(count, "от 1 до " + std::to_string(kMaxBodies) + ".")) << count;
+    const std::string snapshot = ReasonText(FileReason::Of(FileProblem::SnapshotBadCount, 0));
+    EXPECT_TRUE(Contains(snapshot, "1.." + std::to_string(kMaxBodies))) << snapshot;
+    EXPECT_EQ(Message(TimeStepOverflow(1e308)),
+              "Шаг интегрирования не увеличен: 1E+308 × 1.5 выходит за пределы чисел двойной "
+              "точности.");
+    EXPECT_TRUE(Contains(Message(CloudError(FpFault::Overflow)), "переполнение"));
 }
 
 TEST(Messages, FaultsStepsAndKeptDefaults) {

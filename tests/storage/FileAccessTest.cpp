@@ -5,24 +5,11 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/Messages.h"
 #include "core/FileError.h"
 #include "storage/FileAccess.h"
+#include "tests/support/Failures.h"
 #include "tests/support/FileContents.h"
 #include "tests/support/TempFolder.h"
-
-namespace {
-
-std::string WriteFailure(const std::string& path, const std::string& content) {
-    try {
-        WriteFileAtomically(path, content.data(), content.size());
-    } catch (const FileError& e) {
-        return Message(e);
-    }
-    return "";
-}
-
-}  // namespace
 
 TEST(FileAccess, WritesReplaceAndKeepPermissions) {
     TempFolder folder;
@@ -42,19 +29,23 @@ TEST(FileAccess, FailuresNameTheFileAndTheReason) {
     std::ofstream(folder.path("plain")) << "x";
     std::filesystem::create_directory(folder.path("dir"));
     struct Case {
-        std::string path, reason;
+        std::string path;
+        FileReason reason;
     };
     const Case cases[] = {
-        {folder.path("missing/a.kvx"), "не существует"},
-        {folder.path("plain/a.kvx"), "не является папкой"},
-        {folder.path("dir"), "это папка"},
-        {"/dev/full", "нет места"},
-        {"", "пусто"},
+        {folder.path("missing/a.kvx"), FileReason::System(ENOENT)},
+        {folder.path("plain/a.kvx"), FileReason::System(ENOTDIR)},
+        {folder.path("dir"), FileReason::System(EISDIR)},
+        {"/dev/full", FileReason::System(ENOSPC)},
+        {"", FileReason::Of(FileProblem::EmptyName)},
     };
     for (const Case& c : cases) {
-        const std::string message = WriteFailure(c.path, std::string(100000, 'x'));
-        EXPECT_NE(message.find("«" + c.path + "»"), std::string::npos) << message;
-        EXPECT_NE(message.find(c.reason), std::string::npos) << message;
+        SCOPED_TRACE(c.path);
+        const auto failure = WriteFailure(c.path, std::string(100000, 'x'));
+        ASSERT_TRUE(failure);
+        EXPECT_EQ(failure->action(), FileAction::Write);
+        EXPECT_EQ(failure->path(), c.path);
+        EXPECT_EQ(failure->reason(), c.reason);
     }
     EXPECT_EQ(ReadAll(folder.path("plain")), "x");
     EXPECT_EQ(folder.entries(), (std::vector<std::string>{"dir", "plain"}));
@@ -98,6 +89,6 @@ TEST(FileAccess, ReadingIsBoundedAndNamesFailures) {
         ADD_FAILURE();
     } catch (const FileError& e) {
         EXPECT_EQ(e.path(), folder.path("none"));
-        EXPECT_NE(Message(e).find("не существует"), std::string::npos);
+        EXPECT_EQ(e.reason(), FileReason::System(ENOENT));
     }
 }

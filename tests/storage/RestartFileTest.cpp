@@ -8,7 +8,6 @@
 #include <fstream>
 #include <limits>
 
-#include "app/Messages.h"
 #include "core/FileError.h"
 #include "storage/RestartFile.h"
 #include "storage/Snapshot.h"
@@ -175,8 +174,7 @@ TEST(RestartFile, WrittenAndReadThroughTheFileCode) {
         ADD_FAILURE() << "a cut file was accepted";
     } catch (const FileError& refused) {
         EXPECT_EQ(refused.action(), FileAction::Resume);
-        EXPECT_EQ(Message(refused), "Счёт не продолжен из файла «" + path +
-                                        "»: это не файл состояния Кворакса (в начале нет его "
-                                        "метки KVXR).");
+        EXPECT_EQ(refused.path(), path);
+        EXPECT_EQ(refused.reason().problem, FileProblem::RestartForeign);
     }
 }
