@@ -12,7 +12,9 @@ set(uses_display core storage start)
 set(uses_runner core storage start display)
 set(uses_app core storage start display runner)
 set(layered core storage start display runner app)
-# The window tests drive the program as app/ wires it.
+# What a folder's tests may include beyond the folder's own rule: the core's pinned results
+# compare snapshots, and the window tests drive the program as app/ wires it.
+set(test_extra_core storage)
 set(test_extra_display app)
 set(without_qt core storage)
 
