@@ -48,7 +48,9 @@ void KvoraxProgram::Start() {
 }
 
 void KvoraxProgram::HandOver() {
-    draw_.Show();
-    // Beside the main window, whose shortcuts work at once.
-    draw_.Get()->ShowPlaneChooser(toolkit::FormSlot<FormOption>::KeepFocus);
+    FormDraw& draw = draw_.Show();
+    // Beside the main window, whose shortcuts work at once; a platform that activates every
+    // window it shows is asked to activate the main window again.
+    draw.ShowPlaneChooser(toolkit::FormSlot<FormOption>::KeepFocus);
+    draw.activateWindow();
 }

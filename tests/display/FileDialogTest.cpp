@@ -274,4 +274,23 @@ TEST_F(SaveAsThroughTheDialogTest, TypedNameGetsTheExtensionAndBecomesTheFileNam
     EXPECT_TRUE(messages.empty());
 }
 
+// After the dialog, accepted or cancelled, the main window has the keyboard again.
+TEST_F(SaveAsThroughTheDialogTest, TheMainWindowIsActiveAgainAfterEveryShowing) {
+    FormDraw& draw = StartStopped();
+    const auto active = [&draw] {
+        return QTest::qWaitFor([&] { return QApplication::activeWindow() == &draw; }, 2000);
+    };
+    ASSERT_TRUE(WaitActive(&draw));
+    WhenDialogOpens([](QFileDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); });
+    draw.SaveAs_Click();
+    EXPECT_TRUE(active()) << "after a cancelled Save As";
+    WhenDialogOpens([](QFileDialog& d) { TypeName(d, "run1"); });
+    draw.SaveAs_Click();
+    EXPECT_TRUE(active()) << "after an accepted Save As";
+    WhenDialogOpens([](QFileDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); });
+    draw.load_Click();
+    EXPECT_TRUE(active()) << "after a cancelled Open";
+    EXPECT_EQ(store().FileName, path("run1.kvx"));
+}
+
 }  // namespace

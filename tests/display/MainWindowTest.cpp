@@ -151,6 +151,53 @@ TEST_F(MainWindowTest, CtrlCOpensTheChooserAfreshAndOnlyRaisesAnOpenOne) {
     EXPECT_EQ(store().Plane, "yz");
 }
 
+// The chooser opens beside the main window without taking the keyboard, so the main
+// window's shortcuts work at once; Ctrl+C gives it the keyboard on its selected option.
+TEST_F(MainWindowTest, AfterTheStartTheMainWindowIsActiveAndCtrlCActivatesTheChooser) {
+    FormDraw& draw = StartStopped();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &draw; }, 5000))
+        << "the active window is "
+        << (QApplication::activeWindow() ? QApplication::activeWindow()->windowTitle() : "none")
+               .toStdString();
+    FormOption* chooser = draw.PlaneChooser();
+    ASSERT_TRUE(chooser && chooser->isVisible());
+    QTest::keyClick(&draw, Qt::Key_C, Qt::ControlModifier);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(chooser, 5000));
+    EXPECT_EQ(QApplication::focusWidget(), chooser->Options().Option(0));
+    // Reopened after closing, on the plane chosen meanwhile.
+    chooser->close();
+    store().Plane = "yz";
+    ASSERT_TRUE(WaitActive(&draw));
+    QTest::keyClick(&draw, Qt::Key_C, Qt::ControlModifier);
+    chooser = draw.PlaneChooser();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(chooser, 5000));
+    EXPECT_EQ(QApplication::focusWidget(), chooser->Options().Option(2));
+}
+
+// The arrow keys select as they move the focus; each selection is a click, seen by the next
+// tick. Up from the first option and Down from the last stay where they are.
+TEST_F(MainWindowTest, ArrowKeysSelectTheOptionsAndThePlaneChangesAtTheNextTick) {
+    FormDraw& draw = StartStopped();
+    draw.Change_paralll_Click();
+    FormOption* chooser = draw.PlaneChooser();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(chooser, 5000));
+    std::vector<std::string> seen;  // "selected option, Plane, DrawnPlane after a tick"
+    for (const Qt::Key key :
+         {Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Up, Qt::Key_Up, Qt::Key_Up}) {
+        QTest::keyClick(QApplication::focusWidget(), key);
+        const std::string plane = store().Plane;
+        draw.Timer1_Timer();
+        seen.push_back(std::to_string(chooser->Options().Selected()) + " " + plane + " " +
+                       store().DrawnPlane);
+        EXPECT_EQ(QApplication::focusWidget(),
+                  chooser->Options().Option(chooser->Options().Selected()));
+    }
+    const std::vector<std::string> expected = {"1 xz xz", "2 yz yz", "2 yz yz",
+                                               "1 xz xz", "0 xy xy", "0 xy xy"};
+    EXPECT_EQ(seen, expected);
+    EXPECT_EQ(draw.Picture1->Image(), PictureOf(store(), "xy"));
+}
+
 TEST_F(MainWindowTest, ChooserWithAnUnknownPlaneSelectsNothing) {
     FormDraw& draw = StartStopped();
     draw.PlaneChooser()->close();

@@ -2,6 +2,7 @@
 // code and by the user, windows created on first use, the dialog filter, the design font and
 // where a companion window goes.
 #include <QFontDatabase>
+#include <QTimer>
 
 #include "display/FileDialog.h"
 #include "display/toolkit/Fonts.h"
@@ -10,6 +11,7 @@
 #include "display/toolkit/FormTimer.h"
 #include "display/toolkit/OptionGroup.h"
 #include "display/toolkit/Placement.h"
+#include "display/toolkit/Program.h"
 #include "tests/display/WindowTestSupport.h"
 
 namespace {
@@ -143,6 +145,29 @@ TEST_F(ToolkitTest, DesignFontIsLiberationSansInPixelsWithAFallbackThatHasCyrill
         << fallback.toStdString();
 }
 
+// Without a window manager nothing gives the keyboard back when a modal box closes; the
+// window that had it before must have it again, or its shortcuts stop working.
+TEST_F(ToolkitTest, MessageBoxGivesTheKeyboardBackToTheActiveWindow) {
+    std::vector<std::string> log;
+    LoadingForm form(log), other(log);
+    form.show();
+    other.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&other));
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    bool shown = false;
+    QTimer::singleShot(0, [&] {
+        QWidget* box = nullptr;
+        shown = QTest::qWaitFor([&] { return (box = QApplication::activeModalWidget()); }, 5000);
+        if (box) QTest::keyClick(box, Qt::Key_Escape);
+    });
+    toolkit::ShowMessage(&other, "проверка");  // over the other window, as a tick's message
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &form; }, 2000))
+        << "the keyboard went to "
+        << (QApplication::activeWindow() ? "another window" : "no window");
+}
+
 TEST_F(ToolkitTest, CompanionWindowGoesRightThenBelowThenIntoTheCorner) {
     const QSize chooser(184, 102);
     const struct {
@@ -165,6 +190,25 @@ TEST_F(ToolkitTest, CompanionWindowGoesRightThenBelowThenIntoTheCorner) {
         EXPECT_EQ(at, c.expected);
         EXPECT_TRUE(c.available.contains(QRect(at, chooser)));
     }
+}
+
+// The main window (740 × 471) and the chooser (184 × 102), each with the allowance for a
+// frame: centred together where the screen is wide enough, and the chooser then fits on
+// the right of the main window's frame.
+TEST_F(ToolkitTest, MainWindowLeavesRoomForTheChooserWhereTheScreenHasIt) {
+    const QSize main = QSize(740, 471).grownBy(toolkit::kFrameAllowance);
+    const QSize chooser = QSize(184, 102).grownBy(toolkit::kFrameAllowance);
+    const QRect screen(0, 0, 1024, 768);
+    const std::optional<int> left =
+        toolkit::LeftOfCentredPair(main.width(), chooser.width(), screen);
+    ASSERT_TRUE(left.has_value());
+    EXPECT_EQ(*left, (1024 - (748 + 8 + 192)) / 2);
+    const QRect mainFrame(QPoint(*left, 132), main);
+    EXPECT_EQ(toolkit::BesidePosition(mainFrame, chooser, screen),
+              QPoint(mainFrame.right() + 1 + toolkit::kWindowGap, 132));
+    // A free area that starts right of a panel.
+    EXPECT_EQ(toolkit::LeftOfCentredPair(748, 192, QRect(100, 0, 948, 768)), 100);
+    EXPECT_EQ(toolkit::LeftOfCentredPair(748, 192, QRect(0, 0, 947, 768)), std::nullopt);
 }
 
 }  // namespace

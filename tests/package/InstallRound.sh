@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the package with apt as a user would, checks that the system knows the snapshots'
 # file type, runs both programs from /usr/bin (the window program through its end-to-end
-# test under Xvfb), removes it with --purge and checks that
-# none of its files is left. Needs root; the package is removed again also when a check fails.
+# test under Xvfb, without and with a window manager), removes it with --purge and checks
+# that none of its files is left. Needs root; the package is removed again also when a check
+# fails.
 # Usage: InstallRound.sh PACKAGE.deb
 set -euo pipefail
 deb=$(realpath "$1")
@@ -25,6 +26,8 @@ snapshot_glob='application/x-kvorax-snapshot:*.kvx'
 grep -qF "$snapshot_glob" /usr/share/mime/globs2 || fail "the system does not know *.kvx"
 check_runner /usr/bin/kvorax-run
 bash "$here/../app/WindowEndToEnd.sh" /usr/bin/kvorax || fail "the installed kvorax"
+bash "$here/../app/WindowEndToEnd.sh" --window-manager /usr/bin/kvorax ||
+    fail "the installed kvorax under a window manager"
 
 remove
 installed=
