@@ -11,12 +11,15 @@
 #include "display/NumberText.h"
 #include "display/TimeStep.h"
 #include "runner/RunnerOptions.h"
+#include "start/TextEncoding.h"
 #include "storage/RestartFile.h"
 
 namespace {
 
+// File names are bytes and typed texts may hold control characters: what is not printable
+// UTF-8 is shown escaped, so that the message shows which name it was.
 std::string Quoted(const std::string& text) {
-    return "«" + text + "»";
+    return "«" + EscapedBytes(text) + "»";
 }
 
 std::string SystemReason(int error) {
@@ -173,9 +176,9 @@ std::string StartParameterMessage(const StartParameterError& e) {
 std::string ArgumentMessage(const ArgumentError& e) {
     switch (e.problem()) {
         case ArgumentProblem::Unparsable:
-            return e.value();
+            return EscapedBytes(e.value());
         case ArgumentProblem::ExtraArguments:
-            return "Лишние аргументы: " + e.value();
+            return "Лишние аргументы: " + EscapedBytes(e.value());
         case ArgumentProblem::UnknownPlane:
             return "Плоскость " + Quoted(e.value()) + " неизвестна: допустимы xy, xz и yz.";
         case ArgumentProblem::BadStepCount:
@@ -191,6 +194,10 @@ std::string ArgumentMessage(const ArgumentError& e) {
             return "--every задан без --frames и --checkpoints: нечего записывать.";
         case ArgumentProblem::FolderWithoutPeriod:
             return e.value() + " требует --every K: после скольких шагов записывать.";
+        case ArgumentProblem::EmptyFileName:
+            return e.value() + " задан с пустым именем файла.";
+        case ArgumentProblem::EmptyFolderName:
+            return e.value() + " задан с пустым именем папки.";
     }
     return {};
 }
@@ -241,6 +248,9 @@ struct Words {
                ShortestText(kTimeStepUp) + " выходит за пределы чисел двойной точности.";
     }
     std::string operator()(const ArgumentError& e) const { return ArgumentMessage(e); }
+    std::string operator()(const StandardOutputError& e) const {
+        return "Не удалось записать стандартный вывод: " + SystemReason(e.systemError()) + ".";
+    }
 };
 
 }  // namespace

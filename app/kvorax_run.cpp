@@ -14,9 +14,12 @@
 #include "display/Picture.h"
 #include "display/PictureExport.h"
 #include "display/TickView.h"
+#include "display/toolkit/QtLanguage.h"
+#include "runner/ArgumentBytes.h"
 #include "runner/PeriodicOutputs.h"
 #include "runner/ProgressLine.h"
 #include "runner/RunnerOptions.h"
+#include "runner/StandardOutput.h"
 #include "start/Settings.h"
 #include "start/StartParameters.h"
 #include "storage/FileAccess.h"
@@ -28,6 +31,17 @@ enum ExitStatus { kDone = 0, kBadArguments = 2, kFault = 3, kFileFailure = 4 };
 
 void PrintError(const UserError& failure) {
     std::fprintf(stderr, "%s\n", Message(failure).c_str());
+}
+
+// False, after telling why, when standard output could not take the text.
+bool Print(const std::string& text) {
+    try {
+        PrintToStandardOutput(text);
+        return true;
+    } catch (const StandardOutputError& failure) {
+        PrintError(failure);
+        return false;
+    }
 }
 
 StartTexts LoadStartTexts(const RunnerOptions& options) {
@@ -131,6 +145,7 @@ bool RunTicks(const RunnerOptions& options, Run& run) {
         }
         if (outcome.fault != FpFault::None) {
             progress.Stop();
+            run.view.ShowHalt(run.store, outcome.step);
             PrintError(TickFault(outcome.fault, outcome.step));
             run.periodic->AfterFault(outcome.step, run.store, run.picture);
             run.status = kFault;
@@ -159,19 +174,24 @@ int RunToEnd(const RunnerOptions& options) {
     if (!WriteOutputs(options, run.store, run.picture, run.log.get()) && run.status == kDone)
         run.status = kFileFailure;
     const TickTexts& texts = run.view.texts();
-    std::printf("%s\n%s\n%s\n", texts.caption.c_str(), texts.energy.c_str(),
-                texts.timeStep.c_str());
+    if (!Print(texts.caption + "\n" + texts.energy + "\n" + texts.timeStep + "\n"))
+        run.status = kFileFailure;
     return run.status;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Taken before Qt sees them: file names are bytes, which Qt's decoding would change.
+    const std::vector<std::string> arguments = ArgumentsOf(argc, argv);
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName("kvorax-run");
     QCoreApplication::setApplicationVersion(PROJECT_VERSION);
+    toolkit::UseQtRussian();
     try {
-        return RunToEnd(ParseRunnerArguments(QCoreApplication::arguments()));
+        const RunnerRequest request = ParseRunnerArguments(arguments);
+        if (!request.text.empty()) return Print(request.text) ? kDone : kFileFailure;
+        return RunToEnd(request.options);
     } catch (const ArgumentError& bad) {
         PrintError(bad);
         return kBadArguments;

@@ -93,6 +93,8 @@ enum class ArgumentProblem {
     BadPeriod,  ///< value holds the text given to --every
     PeriodWithoutFolder,
     FolderWithoutPeriod,  ///< value holds the option: --frames or --checkpoints
+    EmptyFileName,        ///< value holds the option given an empty file name
+    EmptyFolderName,      ///< value holds the option given an empty folder name
 };
 
 /// Arguments that cannot run: the problem and the value given.
@@ -130,10 +132,22 @@ class OutputFolderError {
     FileReason reason_;
 };
 
+/// Standard output that the system could not take (a full disk behind a redirection, a
+/// closed descriptor); told like a file failure, as the system's own tools do.
+class StandardOutputError {
+  public:
+    explicit StandardOutputError(int systemError) : systemError_(systemError) {}
+    int systemError() const { return systemError_; }
+
+  private:
+    int systemError_;
+};
+
 // To add a failure: define its class of facts above (plain data, no words), add it to this
 // list, and give it an overload in app/Messages.cpp; until then Message() does not compile.
-using FailureFacts = std::variant<FileError, SettingsNotLoaded, StartParameterError, CloudError,
-                                  TickFault, TimeStepOverflow, ArgumentError, OutputFolderError>;
+using FailureFacts =
+    std::variant<FileError, SettingsNotLoaded, StartParameterError, CloudError, TickFault,
+                 TimeStepOverflow, ArgumentError, OutputFolderError, StandardOutputError>;
 
 template <typename Facts, typename Set>
 struct IsFailureKind;

@@ -170,7 +170,8 @@ void FormDraw::Attempt(const std::function<void()>& command) {
 void FormDraw::Halt(const TickFault& fault) {
     halted_ = true;
     Timer1.SetInterval(0);
-    ShowTexts(MakeHaltTexts(view_.texts(), fault.step(), store_.dT));
+    view_.ShowHalt(store_, fault.step());
+    ShowTexts(view_.texts());
     report_(fault);
 }
 

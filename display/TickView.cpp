@@ -25,3 +25,7 @@ void TickView::ShowTexts(const Store& store, double Energy) {
     energy_ = Energy;
     texts_ = MakeTickTexts(store.StepCount, Energy, store.dT);
 }
+
+void TickView::ShowHalt(const Store& store, std::int64_t step) {
+    texts_ = MakeHaltTexts(texts_, step, store.dT);
+}

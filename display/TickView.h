@@ -15,7 +15,12 @@ class TickView : public TickHooks {
     void loadis(Store& store, const std::string& path) override;
     void ShowTexts(const Store& store, double Energy) override;
 
-    /// The texts of the last tick that reached its end (design captions before).
+    /// A tick that halted on a fault at step: its step in the caption and the time step,
+    /// the energy as the last completed tick left it.
+    void ShowHalt(const Store& store, std::int64_t step);
+
+    /// What the main window shows: the design captions before the first tick, then the
+    /// texts of the last tick that reached its end or halted.
     const TickTexts& texts() const { return texts_; }
     /// The energy of the last tick that reached its end.
     double energy() const { return energy_; }

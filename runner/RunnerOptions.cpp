@@ -2,6 +2,9 @@
 #include "runner/RunnerOptions.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
+
+#include "runner/ArgumentBytes.h"
 
 namespace {
 
@@ -29,7 +32,7 @@ struct Options {
 long long StepCount(const QString& text) {
     bool ok = false;
     const long long steps = text.toLongLong(&ok);
-    if (!ok || steps < 0) throw ArgumentError(ArgumentProblem::BadStepCount, text.toStdString());
+    if (!ok || steps < 0) throw ArgumentError(ArgumentProblem::BadStepCount, ArgumentBytes(text));
     return steps;
 }
 
@@ -37,22 +40,39 @@ int ThreadCount(const QString& text) {
     bool ok = false;
     const int threads = text.toInt(&ok);
     if (!ok || threads < 1 || threads > kMaxRunnerThreads)
-        throw ArgumentError(ArgumentProblem::BadThreadCount, text.toStdString());
+        throw ArgumentError(ArgumentProblem::BadThreadCount, ArgumentBytes(text));
     return threads;
 }
 
 long long Period(const QString& text) {
     bool ok = false;
     const long long every = text.toLongLong(&ok);
-    if (!ok || every < 1) throw ArgumentError(ArgumentProblem::BadPeriod, text.toStdString());
+    if (!ok || every < 1) throw ArgumentError(ArgumentProblem::BadPeriod, ArgumentBytes(text));
     return every;
+}
+
+// A file or folder option: its value as the bytes given; given empty, it is refused.
+std::string PathValue(const QCommandLineParser& parser, const QCommandLineOption& option,
+                      ArgumentProblem whenEmpty) {
+    if (!parser.isSet(option)) return {};
+    const std::string path = ArgumentBytes(parser.value(option));
+    if (path.empty()) throw ArgumentError(whenEmpty, "--" + option.names().front().toStdString());
+    return path;
+}
+
+std::string FileValue(const QCommandLineParser& parser, const QCommandLineOption& option) {
+    return PathValue(parser, option, ArgumentProblem::EmptyFileName);
+}
+
+std::string FolderValue(const QCommandLineParser& parser, const QCommandLineOption& option) {
+    return PathValue(parser, option, ArgumentProblem::EmptyFolderName);
 }
 
 // --every and at least one folder come together.
 void ReadPeriodicOutputs(const QCommandLineParser& parser, const Options& o,
                          RunnerOptions& options) {
-    options.frames = parser.value(o.frames).toStdString();
-    options.checkpoints = parser.value(o.checkpoints).toStdString();
+    options.frames = FolderValue(parser, o.frames);
+    options.checkpoints = FolderValue(parser, o.checkpoints);
     const bool folder = !options.frames.empty() || !options.checkpoints.empty();
     if (!parser.isSet(o.every)) {
         if (folder)
@@ -64,9 +84,19 @@ void ReadPeriodicOutputs(const QCommandLineParser& parser, const Options& o,
     if (!folder) throw ArgumentError(ArgumentProblem::PeriodWithoutFolder, "--every");
 }
 
+// What Qt's parser would print for --version.
+std::string VersionText() {
+    return (QCoreApplication::applicationName() + ' ' + QCoreApplication::applicationVersion() +
+            '\n')
+        .toStdString();
+}
+
 }  // namespace
 
-RunnerOptions ParseRunnerArguments(const QStringList& arguments) {
+RunnerRequest ParseRunnerArguments(const std::vector<std::string>& arguments) {
+    QStringList texts;
+    for (const std::string& argument : arguments)
+        texts << ArgumentText(argument);
     QCommandLineParser parser;
     parser.setApplicationDescription(
         "Кворакс без окон: строит облако звезд из стартовых параметров и выполняет шаги.");
@@ -75,25 +105,26 @@ RunnerOptions ParseRunnerArguments(const QStringList& arguments) {
     const Options o;
     parser.addOptions({o.settings, o.open, o.steps, o.plane, o.save, o.photo, o.log, o.every,
                        o.frames, o.checkpoints, o.threads, o.reference});
-    if (!parser.parse(arguments))
-        throw ArgumentError(ArgumentProblem::Unparsable, parser.errorText().toStdString());
-    if (parser.isSet(help)) parser.showHelp(0);
-    if (parser.isSet(version)) parser.showVersion();
+    if (!parser.parse(texts))
+        throw ArgumentError(ArgumentProblem::Unparsable, ArgumentBytes(parser.errorText()));
+    // Printed by the caller, which can tell when standard output cannot take it.
+    if (parser.isSet(help)) return {{}, parser.helpText().toStdString()};
+    if (parser.isSet(version)) return {{}, VersionText()};
     if (!parser.positionalArguments().isEmpty())
         throw ArgumentError(ArgumentProblem::ExtraArguments,
-                            parser.positionalArguments().join(' ').toStdString());
+                            ArgumentBytes(parser.positionalArguments().join(' ')));
     RunnerOptions options;
-    options.settings = parser.value(o.settings).toStdString();
-    options.open = parser.value(o.open).toStdString();
-    options.save = parser.value(o.save).toStdString();
-    options.photo = parser.value(o.photo).toStdString();
-    options.log = parser.value(o.log).toStdString();
-    if (parser.isSet(o.plane)) options.plane = parser.value(o.plane).toStdString();
+    options.settings = FileValue(parser, o.settings);
+    options.open = FileValue(parser, o.open);
+    options.save = FileValue(parser, o.save);
+    options.photo = FileValue(parser, o.photo);
+    options.log = FileValue(parser, o.log);
+    if (parser.isSet(o.plane)) options.plane = ArgumentBytes(parser.value(o.plane));
     if (options.plane != "xy" && options.plane != "xz" && options.plane != "yz")
         throw ArgumentError(ArgumentProblem::UnknownPlane, options.plane);
     if (parser.isSet(o.steps)) options.steps = StepCount(parser.value(o.steps));
     if (parser.isSet(o.threads)) options.integration.threads = ThreadCount(parser.value(o.threads));
     options.integration.reference = parser.isSet(o.reference);
     ReadPeriodicOutputs(parser, o, options);
-    return options;
+    return {options, {}};
 }

@@ -1,15 +1,15 @@
 // The runner's command line: its options, and the refusal of arguments that cannot run.
 #pragma once
 
-#include <QStringList>
 #include <string>
+#include <vector>
 
 #include "core/Integrator.h"
 #include "core/UserError.h"
 
-/// What the runner is asked to do.
+/// What the runner is asked to do. Paths are the bytes given, whatever their encoding.
 struct RunnerOptions {
-    std::string settings, open, save, photo, log;
+    std::string settings, open, save, photo, log;  ///< empty: not given
     std::string plane = "xy";
     long long steps = 1;
     std::string frames, checkpoints;  ///< folders for the periodic files; empty: none
@@ -20,6 +20,12 @@ struct RunnerOptions {
 /// Largest --threads: far past any core count; keeps a typo from starting thousands.
 inline constexpr int kMaxRunnerThreads = 256;
 
-/// The options of the command line. Prints the help or the version and exits with status
-/// 0 when asked for; throws ArgumentError for arguments that cannot run.
-RunnerOptions ParseRunnerArguments(const QStringList& arguments);
+/// A run, or the text that --help or --version asks for.
+struct RunnerRequest {
+    RunnerOptions options;
+    std::string text;  ///< when not empty, print it and run nothing
+};
+
+/// The options of the command line, given as bytes with the program's name first. Throws
+/// ArgumentError for arguments that cannot run.
+RunnerRequest ParseRunnerArguments(const std::vector<std::string>& arguments);

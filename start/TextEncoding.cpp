@@ -2,6 +2,7 @@
 #include "start/TextEncoding.h"
 
 #include <array>
+#include <cstdio>
 
 namespace {
 
@@ -43,9 +44,11 @@ bool IsContinuation(unsigned char byte) {
     return (byte & 0xC0) == 0x80;
 }
 
-// The length of the well-formed sequence at k, or 0. The allowed range of the second byte
-// excludes overlong forms, surrogates and code points past U+10FFFF.
-std::size_t SequenceLength(std::string_view s, std::size_t k) {
+}  // namespace
+
+// The allowed range of the second byte excludes overlong forms, surrogates and code points
+// past U+10FFFF.
+std::size_t Utf8SequenceLength(std::string_view s, std::size_t k) {
     const auto lead = static_cast<unsigned char>(s[k]);
     if (lead < 0x80) return 1;
     std::size_t length;
@@ -71,15 +74,31 @@ std::size_t SequenceLength(std::string_view s, std::size_t k) {
     return length;
 }
 
-}  // namespace
-
 bool IsValidUtf8(std::string_view bytes) {
     for (std::size_t k = 0; k < bytes.size();) {
-        const std::size_t length = SequenceLength(bytes, k);
+        const std::size_t length = Utf8SequenceLength(bytes, k);
         if (length == 0) return false;
         k += length;
     }
     return true;
+}
+
+std::string EscapedBytes(std::string_view bytes) {
+    std::string out;
+    for (std::size_t k = 0; k < bytes.size();) {
+        const auto byte = static_cast<unsigned char>(bytes[k]);
+        const std::size_t length = Utf8SequenceLength(bytes, k);
+        if (length == 0 || byte < 0x20 || byte == 0x7F) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            out += escaped;
+            ++k;
+        } else {
+            out.append(bytes.substr(k, length));
+            k += length;
+        }
+    }
+    return out;
 }
 
 std::string Windows1251ToUtf8(std::string_view bytes) {

@@ -9,6 +9,13 @@
 /// U+10FFFF, no sequence cut short.
 bool IsValidUtf8(std::string_view bytes);
 
+/// The length of the well-formed UTF-8 sequence that starts at bytes[k], or 0 when none does.
+std::size_t Utf8SequenceLength(std::string_view bytes, std::size_t k);
+
+/// The bytes for a message: UTF-8 kept, every other byte and every control character
+/// written as \xHH, so that two different names never look the same.
+std::string EscapedBytes(std::string_view bytes);
+
 /// Each byte read as Windows-1251, written as UTF-8. Bytes below 0x80 stay as they are.
 std::string Windows1251ToUtf8(std::string_view bytes);
 

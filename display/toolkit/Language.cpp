@@ -1,9 +1,9 @@
 // The translations stay installed for the whole run.
 #include "display/toolkit/Language.h"
 
+#include "display/toolkit/QtLanguage.h"
+
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QTranslator>
 #include <cstring>
 
@@ -32,13 +32,9 @@ class FileKindTexts : public QTranslator {
 }  // namespace
 
 void UseRussian() {
-    static QTranslator qtTexts;
-    // Without the translation Qt's texts stay in English; the program works all the same.
-    if (qtTexts.load("qtbase_ru", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTexts);
+    UseQtRussian();
     static FileKindTexts fileKinds;  // asked first; everything else falls through to Qt's
     QApplication::installTranslator(&fileKinds);
-    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
 }
 
 }  // namespace toolkit

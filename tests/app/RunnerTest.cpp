@@ -169,3 +169,74 @@ TEST(Runner, MalformedSnapshotsAreRefusedWithTheirReason) {
     EXPECT_EQ(r.status, 4);
     EXPECT_NE(r.err.find("это папка"), std::string::npos) << r.err;
 }
+
+TEST(Runner, FileNamesAreTheBytesGiven) {
+    TempFolder f;
+    // Not UTF-8: a decoding would turn both bytes into U+FFFD and another name.
+    const std::string name = "bad\xff\xfe.kvx";
+    ASSERT_EQ(RunRunner(f, "--save '" + name + "'").status, 0);
+    EXPECT_EQ(f.entries(), std::vector<std::string>{name});
+    const RunResult opened = RunRunner(f, "--open '" + name + "' --steps 2");
+    EXPECT_EQ(opened.status, 0) << opened.err;
+    EXPECT_EQ(opened.out.substr(0, opened.out.find('\n')), "Кворакс  2 шаг");
+    const RunResult missing = RunRunner(f, "--open 'nope\xff.kvx'");
+    EXPECT_EQ(missing.status, 4);
+    EXPECT_NE(missing.err.find("«nope\\xFF.kvx»"), std::string::npos) << missing.err;
+}
+
+TEST(Runner, EmptyFileAndFolderNamesExitWithTwoNamingTheOption) {
+    TempFolder f;
+    for (const char* option : {"--settings", "--open", "--save", "--photo", "--log"}) {
+        const RunResult r = RunRunner(f, std::string(option) + " ''");
+        EXPECT_EQ(r.status, 2) << option;
+        EXPECT_NE(r.err.find(std::string(option) + " задан с пустым именем файла"),
+                  std::string::npos)
+            << r.err;
+    }
+    for (const char* option : {"--frames", "--checkpoints"}) {
+        const RunResult r = RunRunner(f, std::string(option) + " '' --every 1");
+        EXPECT_EQ(r.status, 2) << option;
+        EXPECT_NE(r.err.find(std::string(option) + " задан с пустым именем папки"),
+                  std::string::npos)
+            << r.err;
+    }
+    EXPECT_TRUE(f.entries().empty());  // nothing run, nothing written
+}
+
+TEST(Runner, StandardOutputThatFailsExitsWithFour) {
+    TempFolder f;
+    for (const char* arguments : {"--steps 1", "--help", "--version"}) {
+        const RunResult r = RunRunner(f, arguments, "/dev/full");
+        EXPECT_EQ(r.status, 4) << arguments;
+        EXPECT_NE(r.err.find("стандартный вывод: нет места на диске"), std::string::npos) << r.err;
+    }
+}
+
+TEST(Runner, QtsOwnTextsAreRussian) {
+    TempFolder f;
+    EXPECT_NE(RunRunner(f, "--bogus").err.find("Неизвестный параметр «bogus»"), std::string::npos);
+    const RunResult help = RunRunner(f, "--help");
+    EXPECT_NE(help.out.find("Параметры:"), std::string::npos) << help.out;
+    EXPECT_EQ(help.out.find("Options:"), std::string::npos);
+}
+
+TEST(Runner, AfterAHaltItPrintsWhatTheWindowShows) {
+    TempFolder f;
+    // G = 0, dT = 1: the two stars move straight at each other and meet at step 4, where
+    // 0 ÷ 0 halts the run.
+    std::ofstream(f.path("Kvorax.ini"), std::ios::binary)
+        << "\"1\"\r\n\"0\"\r\n\"0\"\r\n\"1\"\r\n\"2\"\r\n\"600\"\r\n\"1\"\r\n\"0\"\r\n";
+    Body left = At(0, 1), right = At(6, 1);
+    left.vx = 1, right.vx = -1;
+    WriteSnapshotOf(f.path("meet.kvx"), {left, right});
+    const RunResult at4 = RunRunner(f, "--open meet.kvx --steps 9");
+    EXPECT_EQ(at4.status, 3);
+    EXPECT_NE(at4.err.find("шаге 4"), std::string::npos) << at4.err;
+    EXPECT_EQ(at4.out, "Кворакс  4 шаг\nЭнергия системы: 1\n 1\n");
+    // At step 1 no tick has ended: the energy label keeps its design text, the time-step
+    // label shows the time step.
+    WriteSnapshotOf(f.path("same.kvx"), {At(1, 1), At(1, 1)});
+    const RunResult at1 = RunRunner(f, "--open same.kvx --steps 2");
+    EXPECT_EQ(at1.status, 3);
+    EXPECT_EQ(at1.out, "Кворакс  1 шаг\nЭнергия системы-\n 1\n");
+}

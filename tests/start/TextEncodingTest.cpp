@@ -58,3 +58,11 @@ TEST(TextEncoding, FilesDropTheirByteOrderMarkAndFallBackToTheCodePage) {
     EXPECT_EQ(DecodeTextFile("\xD1\x87\xff"), "С‡я");
     EXPECT_EQ(DecodeTextFile("\xEF\xBB\xBF\xff"), "я");
 }
+
+TEST(TextEncoding, MessagesShowWhatIsNotPrintableUtf8Escaped) {
+    EXPECT_EQ(EscapedBytes("bad\xff\xfe.kvx"), "bad\\xFF\\xFE.kvx");
+    EXPECT_EQ(EscapedBytes("частота/a b.kvx"), "частота/a b.kvx");
+    EXPECT_EQ(EscapedBytes("line\nend\x7f"), "line\\x0Aend\\x7F");
+    EXPECT_EQ(EscapedBytes("\xD1"), "\\xD1");  // a sequence cut short
+    EXPECT_NE(EscapedBytes("a\xff"), EscapedBytes("a\xfe"));
+}

@@ -15,10 +15,12 @@ struct RunResult {
     std::string out, err;
 };
 
-/// arguments are already quoted for the shell.
-inline RunResult RunRunner(const TempFolder& folder, const std::string& arguments) {
-    const std::string command =
-        "cd '" + folder.path() + "' && '" KVORAX_RUN_PATH "' " + arguments + " >out.txt 2>err.txt";
+/// arguments are already quoted for the shell; standard output goes to output (a file
+/// name for the shell) instead of being collected when given.
+inline RunResult RunRunner(const TempFolder& folder, const std::string& arguments,
+                           const std::string& output = "out.txt") {
+    const std::string command = "cd '" + folder.path() + "' && '" KVORAX_RUN_PATH "' " + arguments +
+                                " >" + output + " 2>err.txt";
     const int raw = std::system(command.c_str());
     RunResult r;
     r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
