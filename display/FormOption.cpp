@@ -12,9 +12,6 @@ constexpr int kWidthTwips = 2760, kHeightTwips = 1530;
 FormOption::FormOption(Store& store)
     : Form(kWidthTwips, kHeightTwips), store_(store), options_(Client()) {
     setAttribute(Qt::WA_DeleteOnClose);
-    // A small window of a fixed size: only the close box, which leaves its caption room.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint);
     SetCaption(kOptionCaption);
     options_.Add({240, 120, 2175, 255}, "Плоскость-XY", [this] { Option1_Click(); });
     options_.Add({240, 600, 2175, 255}, "Плоскость-XZ", [this] { Option2_Click(); });

@@ -1,7 +1,8 @@
-# shellcheck shell=bash disable=SC2034,SC2154  # $xvfb, $window_manager for the caller, $program from it
+# shellcheck shell=bash disable=SC2034,SC2154  # $xvfb, $window_manager for the caller
 # Functions shared by the scripts that drive the window program under Xvfb with xdotool
 # (the end-to-end test, the soak, the cost benchmark). Source it; it only defines functions.
-# The caller keeps the program's process id in $program; start_xvfb sets $xvfb.
+# The caller keeps the program's process id in $program; start_xvfb sets $xvfb,
+# start_window_manager $window_manager.
 
 # Waits up to $1 seconds for the command after it to succeed.
 wait_for() {

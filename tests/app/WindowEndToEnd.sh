@@ -25,7 +25,8 @@ xvfb='' window_manager='' program=''
 cleanup() {
     set +e  # a killed program's status must not stop the cleanup before Xvfb is ended
     [ -n "$program" ] && kill "$program" 2>/dev/null && wait "$program" 2>/dev/null
-    [ -n "$window_manager" ] && kill "$window_manager" 2>/dev/null && wait "$window_manager" 2>/dev/null
+    [ -n "$window_manager" ] && kill "$window_manager" 2>/dev/null &&
+        wait "$window_manager" 2>/dev/null
     [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null && wait "$xvfb" 2>/dev/null
     true
     rm -rf "$work"
@@ -98,14 +99,17 @@ ended() {
     [ "$status" -eq 0 ] || fail "the program ended with status $status after $1"
 }
 
+# True when $1 lies between -$2 and $2.
+within() { [ "$1" -ge $((-$2)) ] && [ "$1" -le "$2" ]; }
+
 # The start form in the middle of the screen (its frame, under a window manager, as far off
 # as the frame is wider on one side), every label on one line.
 check_start_form() {
     local x y w h l r t b
     read -r x y w h < <(frame "$start")
     read -r l r t b < <(frame_extents "$start")
-    [ $((2 * x + w - screen_w)) -ge $((-2 - l - r)) ] && [ $((2 * x + w - screen_w)) -le $((2 + l + r)) ] &&
-        [ $((2 * y + h - screen_h)) -ge $((-2 - t - b)) ] && [ $((2 * y + h - screen_h)) -le $((2 + t + b)) ] ||
+    within $((2 * x + w - screen_w)) $((2 + l + r)) &&
+        within $((2 * y + h - screen_h)) $((2 + t + b)) ||
         fail "the start form is at $x,$y ($w x $h), not centred on $screen_w x $screen_h"
     label_fault=
     wait_for 10 labels_one_line || fail "the start form's labels were not painted"
@@ -150,10 +154,12 @@ open_with() {
     xdotool key "$@"
     wait_for 10 found "$title" || fail "$* opened no window \"$title\""
 }
-# Types a name into the open file dialog and presses Enter; waits for it to close.
+# Types a name into the open file dialog and presses Enter; waits for it to close. When the
+# name box's completion list has opened, as a person would, Enter once more.
 answer() {
     xdotool type --delay 20 "$1"
     xdotool key Return
+    wait_for 2 gone "$2" || xdotool key Return
     wait_for 10 gone "$2" || fail "the dialog \"$2\" stayed open after $1"
 }
 # Closes the open window (a dialog or a message box) with the key $2; waits for it to close.
