@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "core/FpFault.h"
 #include "core/SimdWidth.h"
 
 int PaddedRows(int n) {
@@ -33,7 +34,10 @@ void IntegrationWorkspace::Load(const Store& store) {
     n = store.N();
     G = store.G;
     dT = store.dT;
-    w = store.No * kFrameFactor;
+    No = store.No;
+    ClearFpFlags();
+    w = No * kFrameFactor;
+    hoistedFault = TestFpFault() != FpFault::None;
     const auto size = static_cast<std::size_t>(PaddedRows(n));
     for (auto* v : {&x,          &y,
                     &z,          &mass,

@@ -17,8 +17,14 @@ int PaddedRows(int n);
 
 struct IntegrationWorkspace {
     int n = 0;
-    double G = 0, dT = 0;
-    double w = 0;  ///< rotating-frame factor times No
+    double G = 0, dT = 0, No = 0;
+    /// No × the rotating-frame factor, formed once for the kernels. The plain row forms it
+    /// at its own statement, so that an overflow is found where that statement is.
+    double w = 0;
+    /// A value formed once here for the kernels raised a fault flag: the phase is then
+    /// computed by the plain loop, which forms each at its statement and names the fault
+    /// where it arises.
+    bool hoistedFault = false;
 
     // Every array holds PaddedRows(n) entries, so that vector kernels read and write whole
     // vectors. The inputs past n copy the last body: a padding lane then computes exactly

@@ -70,6 +70,7 @@ IntegrationResult Integrator::IntegrateReference(Store& store) {
 // prediction of the running sums (the first phase of a system) one pass with the grid off
 // gives the rows' plain sums to predict from, and a second computes the phase.
 IntegrationResult Integrator::IntegrateFast(Store& store) {
+    if (ws_.hoistedFault) return Resolve(store, 0);
     const int lanes = Lanes(options_.width);
     if (!energy_.Predict(ws_, lanes)) {
         const int suspect = ComputeRowsFast();
@@ -85,13 +86,15 @@ IntegrationResult Integrator::IntegrateFast(Store& store) {
     return {FpFault::None, energy};
 }
 
-// A row raised a fault flag, in its own work or in the running sum. The plain loop computes
+// A row raised a fault flag, in its own work or in the running sum, or a value formed once
+// for the whole phase did (row 0 is then the suspect: the plain order forms it in every
+// row, where row 0's earlier statements may fault first). The plain loop computes
 // the rows from there in the defining order, testing the flags row by row: a flag of the
 // fast path's own that the plain order does not raise is no fault, and the phase goes on
 // with the plain results; otherwise the replay with a check after every operation names
 // the first fault within the first row that raised one.
 IntegrationResult Integrator::Resolve(Store& store, int firstSuspectRow) {
-    double energy = energy_.StartOfRow(firstSuspectRow);
+    double energy = firstSuspectRow == 0 ? 0 : energy_.StartOfRow(firstSuspectRow);
     energy_.Forget();
     const int faulty = IntegrateRowsReference(ws_, firstSuspectRow, ws_.n, energy);
     if (faulty < ws_.n) return {FirstFaultOfRow(faulty, energy), 0};

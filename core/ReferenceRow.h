@@ -28,7 +28,7 @@ T PairAmount(const IntegrationWorkspace& ws, int i, int j) {
 /// Row i; adds its pair amounts and then its kinetic amount to Energy, one by one.
 template <class T>
 RowResult<T> ReferenceRow(const IntegrationWorkspace& ws, int i, T& Energy) {
-    const T G = ws.G, dT = ws.dT, w = ws.w;
+    const T G = ws.G, dT = ws.dT;
     const T xi = ws.x[i], yi = ws.y[i], zi = ws.z[i], mi = ws.mass[i];
     T ax = 0, ay = 0, az = 0;
     for (int j = 0; j < ws.n; ++j) {
@@ -43,6 +43,7 @@ RowResult<T> ReferenceRow(const IntegrationWorkspace& ws, int i, T& Energy) {
     }
     // Coriolis term of the frame turning about z, from the velocity before the update.
     const T vx0 = ws.vx[i], vy0 = ws.vy[i], vz0 = ws.vz[i];
+    const T w = T(ws.No) * T(kFrameFactor);
     ax = w * vy0 + ax;
     ay = ay - w * vx0;
     const T vx = StepVelocity(vx0, ax, dT);

@@ -97,6 +97,26 @@ TEST(Runner, FaultStopsWithThreeAndKeepsTheLastConsistentState) {
     EXPECT_EQ(ReadAll(f.path("out.wmf")).substr(0, 2), "BM");
 }
 
+TEST(Runner, FrameFactorOverflowHaltsAtTheFirstStep) {
+    // No × 12.566370616 overflows: an overflow at step 1, never a run of infinities.
+    for (const char* No : {"1.5e307", "-1e308"}) {
+        TempFolder f;
+        std::ofstream(f.path("Kvorax.ini"), std::ios::binary)
+            << "\" 315360000\"\r\n\"6.67e-11\"\r\n\"4.61e+32\"\r\n\"2e+30\"\r\n\"100\"\r\n"
+            << "\"1e+19\"\r\n\"0.5e+18\"\r\n\"" << No << "\"\r\n";
+        const RunResult r = RunRunner(f, "--steps 3 --save x.kvx --log x.csv");
+        EXPECT_EQ(r.status, 3) << No;
+        EXPECT_NE(r.err.find("шаге 1"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("переполнение"), std::string::npos) << r.err;
+        for (const std::string& text : {r.out, ReadAll(f.path("x.csv"))})
+            for (const char* notANumber : {"inf", "nan"})
+                EXPECT_EQ(text.find(notANumber), std::string::npos) << text;
+        Store out;
+        ReadSnapshot(f.path("x.kvx"), out);  // finite, or it would be refused
+        EXPECT_EQ(out.N(), 100);
+    }
+}
+
 TEST(Runner, FileFailuresExitWithFourAndWriteWhatTheyCan) {
     TempFolder f;
     std::ofstream(f.path("short.kvx")) << "x";

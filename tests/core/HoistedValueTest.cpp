@@ -1,0 +1,64 @@
+// Values that the fast path forms once per phase instead of at their statement keep that
+// statement's check: the fault is the one the plain order meets first, where it meets it,
+// and the store stays as it was.
+#include <gtest/gtest.h>
+
+#include "tests/core/FastPathSupport.h"
+
+using namespace fastpath;
+
+namespace {
+
+// The fault of the plain loop and of every kernel; each must leave the store untouched.
+void ExpectFaultEverywhere(const Store& start, FpFault expected, const std::string& what) {
+    std::vector<std::pair<std::string, IntegratorOptions>> runs = {{"plain", ReferenceOptions()}};
+    for (const Config& c : AllConfigs())
+        runs.push_back({c.Name(), FastOptions(c)});
+    for (const auto& [name, options] : runs) {
+        Store s = start;
+        Integrator integrator(options);
+        EXPECT_EQ(integrator.Integrate(s).fault, expected) << what << ", " << name;
+        ExpectSameBits(start, s, what + ", " + name + ": untouched");
+    }
+}
+
+void Coincide(Store& s, int a, int b) {
+    s.Bodies[a].x = s.Bodies[b].x, s.Bodies[a].y = s.Bodies[b].y, s.Bodies[a].z = s.Bodies[b].z;
+}
+
+}  // namespace
+
+TEST(HoistedValues, FrameFactorOverflowIsAnOverflowAtTheFirstRow) {
+    for (double No : {1.5e307, -1e308}) {
+        for (int n : {1, 2, 9, 40}) {
+            Store s = RandomStore(n, 77u + n);
+            s.No = No;
+            ExpectFaultEverywhere(s, FpFault::Overflow,
+                                  "No " + std::to_string(No) + " N=" + std::to_string(n));
+        }
+    }
+    Store s = RandomStore(20, 5);
+    s.No = 1.43e307;  // × 12.566370616 stays just below the largest double
+    for (Body& b : s.Bodies)
+        b.vx = b.vy = 0;  // so that the frame term itself stays finite
+    const Outcome plain = RunWith(ReferenceOptions(), s);
+    ASSERT_EQ(plain.result.fault, FpFault::None);
+    for (const Config& c : AllConfigs()) {
+        const Outcome fast = RunWith(FastOptions(c), s);
+        ASSERT_EQ(fast.result.fault, FpFault::None) << c.Name();
+        ExpectSameBits(plain.store, fast.store, c.Name());
+    }
+}
+
+TEST(HoistedValues, FrameFactorOverflowComesAfterTheFirstRowsPairs) {
+    // Row 0 meets its coinciding pair before its rotating-frame statement.
+    Store early = RandomStore(12, 9);
+    early.No = 1e308;
+    Coincide(early, 0, 5);
+    ExpectFaultEverywhere(early, FpFault::DivisionByZero, "pair in row 0");
+    // A coinciding pair that row 0 does not hold is met only after row 0's frame statement.
+    Store late = RandomStore(12, 9);
+    late.No = 1e308;
+    Coincide(late, 3, 5);
+    ExpectFaultEverywhere(late, FpFault::Overflow, "pair in rows 3 and 5");
+}
