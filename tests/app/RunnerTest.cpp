@@ -7,30 +7,9 @@
 #include <fstream>
 
 #include "storage/Snapshot.h"
+#include "tests/support/Bodies.h"
 #include "tests/support/RunnerProcess.h"
-
-namespace {
-
-void WriteSnapshotOf(const std::string& path, const std::vector<Body>& bodies) {
-    Store s;
-    s.RecreateTables(static_cast<int>(bodies.size()));
-    s.Bodies = bodies;
-    WriteSnapshot(path, s);
-}
-
-Body At(double x, double mass) {
-    Body b;
-    b.x = x, b.mass = mass;
-    return b;
-}
-
-// Settings with G = 1, dT = 1, no rotation.
-void WriteUnitSettings(const std::string& path) {
-    std::ofstream(path, std::ios::binary)
-        << "\"1\"\r\n\"1\"\r\n\"0\"\r\n\"1\"\r\n\"2\"\r\n\"600\"\r\n\"1\"\r\n\"0\"\r\n";
-}
-
-}  // namespace
+#include "tests/support/SettingsFiles.h"
 
 TEST(Runner, DefaultRunPrintsTheTextsAndWritesNoSettings) {
     TempFolder f;
@@ -51,7 +30,7 @@ TEST(Runner, DefaultRunPrintsTheTextsAndWritesNoSettings) {
 TEST(Runner, OpenedSnapshotRunsWithTheSettingsParameters) {
     TempFolder f;
     WriteUnitSettings(f.path("unit.ini"));
-    WriteSnapshotOf(f.path("two.kvx"), {At(0, 1), At(2, 1)});
+    WriteSnapshot(f.path("two.kvx"), StoreOf({AtRest(0, 0, 0, 1), AtRest(2, 0, 0, 1)}));
     const RunResult r =
         RunRunner(f, "--settings unit.ini --open two.kvx --plane xz --save out.kvx");
     ASSERT_EQ(r.status, 0) << r.err;
@@ -84,7 +63,8 @@ TEST(Runner, BadArgumentsAndStartParametersExitWithTwo) {
 TEST(Runner, FaultStopsWithThreeAndKeepsTheLastConsistentState) {
     TempFolder f;
     WriteUnitSettings(f.path("Kvorax.ini"));
-    WriteSnapshotOf(f.path("same.kvx"), {At(1, 1), At(1, 1), At(5, 1)});
+    WriteSnapshot(f.path("same.kvx"),
+                  StoreOf({AtRest(1, 0, 0, 1), AtRest(1, 0, 0, 1), AtRest(5, 0, 0, 1)}));
     const RunResult r = RunRunner(f, "--open same.kvx --steps 4 --save out.kvx --photo out.wmf");
     EXPECT_EQ(r.status, 3);
     EXPECT_NE(r.err.find("шаге 1"), std::string::npos) << r.err;
@@ -120,22 +100,15 @@ TEST(Runner, FrameFactorOverflowHaltsAtTheFirstStep) {
 TEST(Runner, FileFailuresExitWithFourAndWriteWhatTheyCan) {
     TempFolder f;
     std::ofstream(f.path("short.kvx")) << "x";
-    const struct {
-        const char* arguments;
-        const char* named;
-    } cases[] = {
-        {"--open missing.kvx", "missing.kvx"},
-        {"--open short.kvx", "short.kvx"},
-        {"--open .", "«.»"},
-        {"--settings none.ini", "none.ini"},
-        {"--log /dev/full --steps 2", "/dev/full"},
-        {"--save nofolder/a.kvx --photo b.wmf", "nofolder/a.kvx"},
-    };
-    for (const auto& c : cases) {
-        const RunResult r = RunRunner(f, c.arguments);
-        EXPECT_EQ(r.status, 4) << c.arguments;
-        EXPECT_NE(r.err.find(c.named), std::string::npos) << r.err;
-    }
+    ExpectEachRefused(f, 4,
+                      {
+                          {"--open missing.kvx", "missing.kvx"},
+                          {"--open short.kvx", "short.kvx"},
+                          {"--open .", "«.»"},
+                          {"--settings none.ini", "none.ini"},
+                          {"--log /dev/full --steps 2", "/dev/full"},
+                          {"--save nofolder/a.kvx --photo b.wmf", "nofolder/a.kvx"},
+                      });
     EXPECT_EQ(ReadAll(f.path("b.wmf")).substr(0, 2), "BM");  // the other write still happened
     EXPECT_EQ(f.entries(), (std::vector<std::string>{"b.wmf", "short.kvx"}));  // no temporaries
 }
@@ -246,16 +219,16 @@ TEST(Runner, AfterAHaltItPrintsWhatTheWindowShows) {
     // 0 ÷ 0 halts the run.
     std::ofstream(f.path("Kvorax.ini"), std::ios::binary)
         << "\"1\"\r\n\"0\"\r\n\"0\"\r\n\"1\"\r\n\"2\"\r\n\"600\"\r\n\"1\"\r\n\"0\"\r\n";
-    Body left = At(0, 1), right = At(6, 1);
+    Body left = AtRest(0, 0, 0, 1), right = AtRest(6, 0, 0, 1);
     left.vx = 1, right.vx = -1;
-    WriteSnapshotOf(f.path("meet.kvx"), {left, right});
+    WriteSnapshot(f.path("meet.kvx"), StoreOf({left, right}));
     const RunResult at4 = RunRunner(f, "--open meet.kvx --steps 9");
     EXPECT_EQ(at4.status, 3);
     EXPECT_NE(at4.err.find("шаге 4"), std::string::npos) << at4.err;
     EXPECT_EQ(at4.out, "Кворакс  4 шаг\nЭнергия системы: 1\n 1\n");
     // At step 1 no tick has ended: the energy label keeps its design text, the time-step
     // label shows the time step.
-    WriteSnapshotOf(f.path("same.kvx"), {At(1, 1), At(1, 1)});
+    WriteSnapshot(f.path("same.kvx"), StoreOf({AtRest(1, 0, 0, 1), AtRest(1, 0, 0, 1)}));
     const RunResult at1 = RunRunner(f, "--open same.kvx --steps 2");
     EXPECT_EQ(at1.status, 3);
     EXPECT_EQ(at1.out, "Кворакс  1 шаг\nЭнергия системы-\n 1\n");

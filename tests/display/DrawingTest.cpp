@@ -9,13 +9,12 @@
 #include "display/PictureExport.h"
 #include "display/Projection.h"
 #include "display/TickView.h"
+#include "tests/support/Bodies.h"
 
 namespace {
 
 Body At(double x, double y, double z) {
-    Body b;
-    b.x = x, b.y = y, b.z = z, b.mass = 1;
-    return b;
+    return AtRest(x, y, z, 1);
 }
 
 int WhitePixels(const QImage& image) {
@@ -105,13 +104,8 @@ TEST(Picture, CopyOfTheInkedRowsHoldsTheWholePicture) {
 }
 
 TEST(TickView, PlaneChangeLeavesNoPointOfTheOldPlane) {
-    Store s;
-    s.RecreateTables(3);
-    s.Bodies = {At(1, 2, 3), At(4, 5, 6), At(7, 8, 2)};
-    for (int i = 0; i < 3; ++i)
-        s.NextPos[i] = {s.Bodies[i].x, s.Bodies[i].y, s.Bodies[i].z};
-    s.Size1 = 20, s.G = 0, s.dT = 1;
-    s.Plane = s.DrawnPlane = "xy";
+    Store s = TickingStore({At(1, 2, 3), At(4, 5, 6), At(7, 8, 2)}, 0, 1);
+    s.Size1 = 20;
     Picture picture;
     TickView view(picture);
     Integrator integrator;
@@ -128,14 +122,10 @@ TEST(TickView, PlaneChangeLeavesNoPointOfTheOldPlane) {
 
 TEST(TickView, SharedPointIsNotLeftBlack) {
     // Two stars on one pixel, one of them moving away: the erase of both comes first.
-    Store s;
-    s.RecreateTables(2);
-    s.Bodies = {At(1, 1, 0), At(1, 1, 5)};
-    s.Bodies[1].vx = 1;
-    for (int i = 0; i < 2; ++i)
-        s.NextPos[i] = {s.Bodies[i].x, s.Bodies[i].y, s.Bodies[i].z};
-    s.Size1 = 600, s.G = 0, s.dT = 3;
-    s.Plane = s.DrawnPlane = "xy";
+    Body moving = At(1, 1, 5);
+    moving.vx = 1;
+    Store s = TickingStore({At(1, 1, 0), moving}, 0, 3);
+    s.Size1 = 600;
     Picture picture;
     TickView view(picture);
     Integrator integrator;

@@ -19,7 +19,9 @@
 #include "runner/ProgressLine.h"
 #include "storage/FileAccess.h"
 #include "storage/Snapshot.h"
+#include "tests/support/Bodies.h"
 #include "tests/support/RunnerProcess.h"
+#include "tests/support/SettingsFiles.h"
 
 namespace {
 
@@ -43,25 +45,6 @@ bool HasWhite(const QImage& image) {
         for (int x = 0; x < image.width(); ++x)
             if (image.pixel(x, y) == qRgb(255, 255, 255)) return true;
     return false;
-}
-
-Store Bodies(const std::vector<Body>& bodies) {
-    Store s;
-    s.RecreateTables(static_cast<int>(bodies.size()));
-    s.Bodies = bodies;
-    return s;
-}
-
-Body Moving(double x, double vx) {
-    Body b;
-    b.x = x, b.vx = vx;
-    return b;
-}
-
-// dT = 1, G = 1, no rotation, Size1 = 600: a star at x is drawn at picture column x.
-void WriteUnitSettings(const std::string& path) {
-    std::ofstream(path, std::ios::binary)
-        << "\"1\"\r\n\"1\"\r\n\"0\"\r\n\"1\"\r\n\"2\"\r\n\"600\"\r\n\"1\"\r\n\"0\"\r\n";
 }
 
 }  // namespace
@@ -105,24 +88,17 @@ TEST(PeriodicOutputs, EachFileIsWhatSaveAndPhotoWriteAfterThatTick) {
 
 TEST(PeriodicOutputs, RefusedArgumentsNameTheOptionAndCreateNothing) {
     TempFolder f;
-    const struct {
-        const char* arguments;
-        const char* named;
-    } cases[] = {
-        {"--every 0 --frames f", "«0»"},
-        {"--every -3 --frames f", "«-3»"},
-        {"--every x --checkpoints c", "«x»"},
-        {"--every 2.5 --frames f", "«2.5»"},
-        {"--every 5", "--every"},
-        {"--frames f", "--frames"},
-        {"--checkpoints c --steps 3", "--checkpoints"},
-    };
-    for (const auto& c : cases) {
-        const RunResult r = RunRunner(f, c.arguments);
-        EXPECT_EQ(r.status, 2) << c.arguments;
-        EXPECT_NE(r.err.find(c.named), std::string::npos) << c.arguments << ": " << r.err;
-        EXPECT_NE(r.err.find("--every"), std::string::npos) << c.arguments << ": " << r.err;
-    }
+    ExpectEachRefused(f, 2,
+                      {
+                          {"--every 0 --frames f", "«0»"},
+                          {"--every -3 --frames f", "«-3»"},
+                          {"--every x --checkpoints c", "«x»"},
+                          {"--every 2.5 --frames f", "«2.5»"},
+                          {"--every 5", "--every"},
+                          {"--frames f", "--frames"},
+                          {"--checkpoints c --steps 3", "--checkpoints"},
+                      },
+                      "--every");
     EXPECT_EQ(f.entries(), Names{});
 }
 
@@ -153,7 +129,7 @@ TEST(PeriodicOutputs, FaultWritesTheStateBeforeTheFailingTickUnderItsStep) {
     TempFolder f;
     WriteUnitSettings(f.path("Kvorax.ini"));
     // Two massless stars meet at x = 4: the fifth tick finds them at one place.
-    WriteSnapshot(f.path("meet.kvx"), Bodies({Moving(0, 1), Moving(8, -1)}));
+    WriteSnapshot(f.path("meet.kvx"), StoreOf({Moving(0, 1), Moving(8, -1)}));
     const RunResult r = RunRunner(f,
                                   "--open meet.kvx --steps 10 --every 2 --frames f "
                                   "--checkpoints c --save out.kvx --photo out.bmp");
@@ -187,7 +163,7 @@ TEST(PeriodicOutputs, NothingIsWrittenAfterAWriteFails) {
     SetWriteLimitForTesting([](const std::string& path) {
         return path.find("frame-000020") != std::string::npos ? 0LL : -1LL;
     });
-    Store store = Bodies({Moving(1, 0)});
+    Store store = StoreOf({Moving(1, 0)});
     Picture picture;
     PeriodicOutputs outputs(f.path("f"), "", 10);
     outputs.AfterTick(10, false, store, picture);

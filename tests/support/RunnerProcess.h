@@ -1,10 +1,12 @@
 // Runs kvorax-run in a folder as a user would, and collects its exit status and output.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <initializer_list>
 #include <string>
 
 #include "tests/support/FileContents.h"
@@ -29,4 +31,23 @@ inline RunResult RunRunner(const TempFolder& folder, const std::string& argument
     std::filesystem::remove(folder.path("out.txt"));
     std::filesystem::remove(folder.path("err.txt"));
     return r;
+}
+
+/// Arguments that the runner refuses, and what its message must name.
+struct Refused {
+    const char* arguments;
+    const char* named;
+};
+
+/// Runs each case: each must exit with status and name what it refused, and every message
+/// must name `always` as well.
+inline void ExpectEachRefused(const TempFolder& folder, int status,
+                              std::initializer_list<Refused> cases,
+                              const std::string& always = "") {
+    for (const Refused& c : cases) {
+        const RunResult r = RunRunner(folder, c.arguments);
+        EXPECT_EQ(r.status, status) << c.arguments;
+        EXPECT_NE(r.err.find(c.named), std::string::npos) << c.arguments << ": " << r.err;
+        EXPECT_NE(r.err.find(always), std::string::npos) << c.arguments << ": " << r.err;
+    }
 }
