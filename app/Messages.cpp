@@ -48,6 +48,10 @@ std::string SystemReason(int error) {
             return "открыто слишком много файлов";
         case EFBIG:
             return "файл слишком велик";
+        case EPIPE:
+            return "читающая сторона канала закрылась";
+        case ENXIO:
+            return "устройство недоступно";
         case ELOOP:
             return "слишком много символических ссылок подряд, или они замкнуты в кольцо";
         default:
@@ -65,6 +69,10 @@ std::string ReasonText(const FileReason& r) {
             return "имя файла пусто";
         case FileProblem::NotRegularFile:
             return "это не обычный файл";
+        case FileProblem::NotWritable:
+            return "существующий файл недоступен для записи";
+        case FileProblem::PipeWithoutReader:
+            return "из этого канала никто не читает";
         case FileProblem::WriterClosed:
             return "файл уже закрыт";
         case FileProblem::PictureNotEncoded:

@@ -49,9 +49,7 @@ StartTexts LoadStartTexts(const RunnerOptions& options) {
     if (options.settings.empty()) {
         LoadSettings(texts);
     } else {
-        // An explicitly named file must be there; the reader says why it is not usable.
-        if (!IsRegularFile(options.settings)) ReadFilePrefix(options.settings, 0);
-        LoadSettings(texts, options.settings);
+        ReadSettings(texts, options.settings);  // a file named explicitly must be there
     }
     return texts;
 }

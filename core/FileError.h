@@ -11,6 +11,8 @@ enum class FileProblem {
     System,               ///< the system refused; systemError holds errno
     EmptyName,            ///< no name was given
     NotRegularFile,       ///< a pipe, a device or a socket where a file was expected
+    NotWritable,          ///< an existing file that the user may not write is not replaced
+    PipeWithoutReader,    ///< a named pipe that no process reads from
     WriterClosed,         ///< written after the writer was committed or failed
     PictureNotEncoded,    ///< the picture could not be turned into the file format
     SnapshotTooShort,     ///< fewer than the two bytes of the body count
@@ -38,11 +40,30 @@ struct FileReason {
         r.systemError = error;
         return r;
     }
-    static FileReason Of(FileProblem problem, long long count = 0, long long needed = 0,
-                         long long actual = 0) {
+    /// A problem that needs no detail.
+    static FileReason Of(FileProblem problem) {
         FileReason r;
         r.problem = problem;
+        return r;
+    }
+    static FileReason DanglingLink(const std::string& missingFolder) {
+        FileReason r = Of(FileProblem::DanglingLink);
+        r.detail = missingFolder;
+        return r;
+    }
+    static FileReason SnapshotBadCount(long long count) {
+        FileReason r = Of(FileProblem::SnapshotBadCount);
+        r.count = count;
+        return r;
+    }
+    static FileReason SnapshotTruncated(long long count, long long needed, long long actual) {
+        FileReason r = Of(FileProblem::SnapshotTruncated);
         r.count = count, r.needed = needed, r.actual = actual;
+        return r;
+    }
+    static FileReason SnapshotNotFinite(long long star) {
+        FileReason r = Of(FileProblem::SnapshotNotFinite);
+        r.count = star;
         return r;
     }
 

@@ -68,7 +68,10 @@ std::string FormatSettings(const StartTexts& texts) {
 }
 
 void LoadSettings(StartTexts& texts, const std::string& path) {
-    if (!IsRegularFile(path)) return;
+    if (IsRegularFile(path)) ReadSettings(texts, path);
+}
+
+void ReadSettings(StartTexts& texts, const std::string& path) {
     const Bytes bytes = ReadFilePrefix(path, kMaxSettingsBytes);
     const std::string_view content(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     const std::vector<std::string> values = ParseSettingsValues(content, kStartBoxCount);

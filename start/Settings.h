@@ -22,8 +22,10 @@ std::vector<std::string> ParseSettingsValues(std::string_view content, int maxVa
 std::string FormatSettings(const StartTexts& texts);
 
 /// Fills the texts from the file, in its line order; boxes without a value keep their
-/// text. An absent file (or one that is not a plain file) changes nothing.
-/// Throws FileError when the file exists but cannot be read.
+/// text. Throws FileError when path is not a plain file that can be read.
+void ReadSettings(StartTexts& texts, const std::string& path);
+
+/// ReadSettings, where an absent file (or one that is not a plain file) changes nothing.
 void LoadSettings(StartTexts& texts, const std::string& path = kSettingsFileName);
 
 /// Writes the eight texts atomically. Throws FileError.

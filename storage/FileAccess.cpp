@@ -2,24 +2,20 @@
 #include "storage/FileAccess.h"
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
+#include <optional>
 
 #include "core/FileError.h"
 #include "storage/LinkTarget.h"
 #include "storage/PathParts.h"
 #include "storage/StaleTemporaries.h"
-#include "storage/WriteSteps.h"
 
 namespace {
-
-std::function<long long(const std::string&)>& WriteLimit() {
-    static std::function<long long(const std::string&)> limit;
-    return limit;
-}
 
 // Errors of O_TMPFILE that mean the file system (or an old kernel) does not offer it.
 bool UnnamedUnsupported(int error) {
@@ -31,24 +27,36 @@ bool FolderSyncUnsupported(int error) {
     return error == EINVAL || error == EOPNOTSUPP;
 }
 
-bool IsDeviceOrPipe(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && (S_ISCHR(st.st_mode) || S_ISFIFO(st.st_mode));
+[[noreturn]] void RefuseRead(const std::string& path, const FileReason& reason) {
+    throw FileError(FileAction::Read, path, reason);
 }
 
-// Closes a descriptor when it goes out of scope.
-class Descriptor {
+// A pipe whose reader has gone raises SIGPIPE, which would end the program. While this is
+// alive the signal is blocked in this thread, so that such a write fails with EPIPE and is
+// reported; a SIGPIPE it raised is taken back before the signal is unblocked.
+class BrokenPipeSignalHeld {
   public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) ::close(fd_);
+    BrokenPipeSignalHeld() {
+        sigemptyset(&pipe_);
+        sigaddset(&pipe_, SIGPIPE);
+        pthread_sigmask(SIG_BLOCK, &pipe_, &previous_);
+        sigset_t pending;
+        sigpending(&pending);
+        pendingBefore_ = sigismember(&pending, SIGPIPE) == 1;
     }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
+    ~BrokenPipeSignalHeld() {
+        const int error = errno;
+        const timespec now{};
+        if (!pendingBefore_) sigtimedwait(&pipe_, nullptr, &now);
+        pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+        errno = error;
+    }
+    BrokenPipeSignalHeld(const BrokenPipeSignalHeld&) = delete;
+    BrokenPipeSignalHeld& operator=(const BrokenPipeSignalHeld&) = delete;
 
   private:
-    int fd_;
+    sigset_t pipe_{}, previous_{};
+    bool pendingBefore_ = false;
 };
 
 }  // namespace
@@ -64,161 +72,165 @@ bool PathExists(const std::string& path) {
 }
 
 Bytes ReadFilePrefix(const std::string& path, std::size_t maxBytes) {
-    if (path.empty())
-        throw FileError(FileAction::Read, path, FileReason::Of(FileProblem::EmptyName));
+    if (path.empty()) RefuseRead(path, FileReason::Of(FileProblem::EmptyName));
     // Non-blocking, so that opening a pipe cannot hang; only regular files are read.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) throw FileError(FileAction::Read, path, FileReason::System(errno));
+    const Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (!fd.valid()) RefuseRead(path, FileReason::System(errno));
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        throw FileError(FileAction::Read, path,
-                        S_ISDIR(st.st_mode) ? FileReason::System(EISDIR)
-                                            : FileReason::Of(FileProblem::NotRegularFile));
-    }
+    if (::fstat(fd.get(), &st) != 0) RefuseRead(path, FileReason::System(errno));
+    if (S_ISDIR(st.st_mode)) RefuseRead(path, FileReason::System(EISDIR));
+    if (!S_ISREG(st.st_mode)) RefuseRead(path, FileReason::Of(FileProblem::NotRegularFile));
     Bytes bytes;
     std::uint8_t buffer[65536];
     while (bytes.size() < maxBytes) {
         const std::size_t want = std::min(sizeof buffer, maxBytes - bytes.size());
-        const ssize_t got = ::read(fd, buffer, want);
+        const ssize_t got = ::read(fd.get(), buffer, want);
         if (got < 0 && errno == EINTR) continue;
-        if (got < 0) {
-            const int error = errno;
-            ::close(fd);
-            throw FileError(FileAction::Read, path, FileReason::System(error));
-        }
+        if (got < 0) RefuseRead(path, FileReason::System(errno));
         if (got == 0) break;
         bytes.insert(bytes.end(), buffer, buffer + got);
     }
-    ::close(fd);
     return bytes;
 }
 
 AtomicFileWriter::AtomicFileWriter(const std::string& path, Durability durability)
     : path_(path), syncs_(durability == Durability::OnCommit) {
-    if (path.empty())
-        throw FileError(FileAction::Write, path, FileReason::Of(FileProblem::EmptyName));
-    // A device or pipe cannot be replaced by renaming; the system follows any link to it.
-    if (IsDeviceOrPipe(path)) {
-        OpenInPlace();
-        return;
-    }
+    if (path.empty()) Refuse(FileReason::Of(FileProblem::EmptyName));
+    if (OpenInPlace()) return;
     const LinkTarget link = FollowLinks(path);
     if (link.error != 0) Fail(link.error);
-    if (!link.missingFolder.empty())
-        throw FileError(FileAction::Write, path,
-                        {FileProblem::DanglingLink, 0, 0, 0, 0, link.missingFolder});
+    if (!link.missingFolder.empty()) Refuse(FileReason::DanglingLink(link.missingFolder));
     target_ = link.path;
     struct stat st {};
     const bool exists = ::stat(target_.c_str(), &st) == 0;
     if (exists && S_ISDIR(st.st_mode)) Fail(EISDIR);
+    if (exists) RefuseIfNotWritable();
     RemoveStaleTemporaries(target_);
     if (!OpenUnnamed()) OpenNamed();
     // A replaced file keeps its permissions.
-    if (exists && S_ISREG(st.st_mode)) ::fchmod(fd_, st.st_mode & 07777);
+    if (exists && S_ISREG(st.st_mode)) ::fchmod(fd_.get(), st.st_mode & 07777);
 }
 
 AtomicFileWriter::~AtomicFileWriter() {
     Discard();
 }
 
-void AtomicFileWriter::OpenInPlace() {
+// A device or a pipe cannot be replaced by renaming and is written where it is (the system
+// follows any link to it); false for anything else. A pipe is opened without waiting for a
+// reader, which an ordinary open would do for good: without one it is refused at once.
+bool AtomicFileWriter::OpenInPlace() {
+    struct stat st {};
+    if (::stat(path_.c_str(), &st) != 0) return false;
+    if (S_ISSOCK(st.st_mode)) Refuse(FileReason::Of(FileProblem::NotRegularFile));
+    if (!S_ISCHR(st.st_mode) && !S_ISFIFO(st.st_mode)) return false;
     inPlace_ = true;
-    fd_ = ::open(path_.c_str(), O_WRONLY | O_CLOEXEC);
-    if (fd_ < 0) Fail(errno);
+    fd_ = Descriptor(::open(path_.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!fd_.valid() && errno == ENXIO && S_ISFIFO(st.st_mode))
+        Refuse(FileReason::Of(FileProblem::PipeWithoutReader));
+    if (!fd_.valid()) Fail(errno);
+    // Once open, the writes wait for a slow reader as they would for a disk.
+    const int flags = ::fcntl(fd_.get(), F_GETFL);
+    if (flags < 0 || ::fcntl(fd_.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) Fail(errno);
+    return true;
+}
+
+// As QSaveFile does: a file the user may not write is not replaced, although the folder
+// would let the rename replace it (and give it to the user). access() asks as the real
+// user. Other errors of the check are left to the write itself.
+void AtomicFileWriter::RefuseIfNotWritable() {
+    if (::access(target_.c_str(), W_OK) == 0) return;
+    if (errno == EACCES || errno == EPERM) Refuse(FileReason::Of(FileProblem::NotWritable));
 }
 
 bool AtomicFileWriter::OpenUnnamed() {
-    fd_ = StepOpenUnnamed(FolderOf(target_));
-    if (fd_ < 0) {
+    fd_ = Descriptor(steps_.OpenUnnamed(FolderOf(target_)));
+    if (!fd_.valid()) {
         if (UnnamedUnsupported(errno)) return false;
         Fail(errno);
     }
-    // A second descriptor holds the in-use lock and keeps the file alive once fd_ is closed;
-    // without /proc it cannot be opened, and the file could not be named either.
-    inUseFd_ = HoldInUse("/proc/self/fd/" + std::to_string(fd_));
-    if (inUseFd_ < 0) {
-        ::close(fd_);
-        fd_ = -1;
+    // The file is named through /proc (WriteSteps::Link); without it, a named temporary.
+    if (::access("/proc/self/fd", X_OK) != 0) {
+        fd_.Close();
         return false;
     }
+    HoldInUse();  // before the file has any name
     unnamed_ = true;
     return true;
 }
 
+// A cleaner takes a temporary that it can lock for abandoned. Between its creation and its
+// lock a named temporary is visible and unlocked, so it is created under the folder's shared
+// lock, which keeps every cleaner from judging any temporary meanwhile (StaleTemporaries).
 void AtomicFileWriter::OpenNamed() {
-    for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+    const CreatingTemporary creating(FolderOf(target_));
+    for (int attempt = 0; attempt < 100 && !fd_.valid(); ++attempt) {
         tempPath_ = TemporaryNameFor(target_);
-        fd_ = StepOpenNamed(tempPath_);
-        if (fd_ < 0 && errno != EEXIST) {
-            const int error = errno;
-            tempPath_.clear();
-            Fail(error);
-        }
-    }
-    if (fd_ < 0) {
+        fd_ = Descriptor(steps_.OpenNamed(tempPath_));
+        if (fd_.valid()) break;
+        const int error = errno;
         tempPath_.clear();
-        Fail(EEXIST);
+        if (error != EEXIST) Fail(error);
     }
-    inUseFd_ = HoldInUse(tempPath_);
+    if (!fd_.valid()) Fail(EEXIST);
+    HoldInUse();
+}
+
+// A second descriptor of the file holds the in-use lock and keeps the file open once fd_ is
+// closed before the naming, which reports the close's own errors first.
+void AtomicFileWriter::HoldInUse() {
+    inUse_ = Descriptor(steps_.LockTemporary(fd_.get()));
+    if (!inUse_.valid()) Fail(errno);
 }
 
 void AtomicFileWriter::Discard() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
+    fd_.Close();
     if (!tempPath_.empty()) ::unlink(tempPath_.c_str());
     tempPath_.clear();
     // Last, so that the temporary stays marked as in use for as long as it has a name.
-    if (inUseFd_ >= 0) ::close(inUseFd_);
-    inUseFd_ = -1;
+    inUse_.Close();
+}
+
+void AtomicFileWriter::Refuse(const FileReason& reason) {
+    Discard();
+    throw FileError(FileAction::Write, path_, reason);
 }
 
 void AtomicFileWriter::Fail(int error) {
-    Discard();
-    throw FileError(FileAction::Write, path_, FileReason::System(error));
+    Refuse(FileReason::System(error));
 }
 
 void AtomicFileWriter::Write(const void* data, std::size_t size) {
-    if (fd_ < 0)
-        throw FileError(FileAction::Write, path_, FileReason::Of(FileProblem::WriterClosed));
-    if (const auto& limit = WriteLimit()) {
-        const long long allowed = limit(path_);
-        if (allowed >= 0 && written_ + size > static_cast<std::size_t>(allowed)) Fail(ENOSPC);
-    }
+    if (!fd_.valid()) Refuse(FileReason::Of(FileProblem::WriterClosed));
+    std::optional<BrokenPipeSignalHeld> pipeSignal;
+    if (inPlace_) pipeSignal.emplace();
     const auto* p = static_cast<const char*>(data);
     while (size > 0) {
-        const ssize_t done = StepWrite(fd_, p, size);
+        const ssize_t done = steps_.Write(fd_.get(), p, size);
         if (done < 0 && errno == EINTR) continue;
         if (done < 0) Fail(errno);
         if (done == 0) Fail(EIO);
         p += done;
         size -= static_cast<std::size_t>(done);
-        written_ += static_cast<std::size_t>(done);
     }
 }
 
 void AtomicFileWriter::Commit() {
-    if (fd_ < 0)
-        throw FileError(FileAction::Write, path_, FileReason::Of(FileProblem::WriterClosed));
+    if (!fd_.valid()) Refuse(FileReason::Of(FileProblem::WriterClosed));
     if (inPlace_) {
-        const int closed = ::close(fd_);
-        fd_ = -1;
-        if (closed != 0) Fail(errno);
+        if (fd_.Close() != 0) Fail(errno);
         return;
     }
-    if (syncs_ && StepSyncFile(fd_) != 0) Fail(errno);
-    const int closed = StepCloseFile(fd_);
-    fd_ = -1;
-    if (closed != 0) Fail(errno);
-    const Descriptor folder(StepOpenFolder(FolderOf(target_)));
-    if (folder.get() < 0) Fail(errno);
+    if (syncs_ && steps_.SyncFile(fd_.get()) != 0) Fail(errno);
+    if (steps_.CloseFile(fd_) != 0) Fail(errno);
+    const Descriptor folder(steps_.OpenFolder(FolderOf(target_)));
+    if (!folder.valid()) Fail(errno);
     // Kept open to restore the previous content should the folder not reach the disk.
     const Descriptor previous(
         ::open(target_.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    const bool replacing = previous.get() >= 0 || errno != ENOENT;
+    const bool replacing = previous.valid() || errno != ENOENT;
     PutInPlace(replacing);
     // Only now is the rename on the disk, and a power cut cannot bring the old file back.
-    if (syncs_ && StepSyncFolder(folder.get()) != 0 && !FolderSyncUnsupported(errno)) {
+    if (syncs_ && steps_.SyncFolder(folder.get()) != 0 && !FolderSyncUnsupported(errno)) {
         const int error = errno;
         if (rollBack_) RollBack(previous.get(), replacing);
         Fail(error);
@@ -229,20 +241,21 @@ void AtomicFileWriter::Commit() {
 void AtomicFileWriter::PutInPlace(bool replacing) {
     if (unnamed_) {
         // A new target takes the file's name at once, with no temporary name at all.
-        if (!replacing && StepLink(inUseFd_, target_) == 0) return;
+        if (!replacing && steps_.Link(inUse_.get(), target_) == 0) return;
         if (!replacing && errno != EEXIST) Fail(errno);
         NameUnnamed();
     }
-    if (StepRename(tempPath_, target_) != 0) Fail(errno);
+    if (steps_.Rename(tempPath_, target_) != 0) Fail(errno);
     tempPath_.clear();
 }
 
-// The temporary name lives from here to the rename that follows at once; a writer killed in
-// between leaves it behind, no longer locked, for the next write of the target to remove.
+// The temporary name lives from here to the rename that follows at once, locked from its
+// first moment; a writer killed in between leaves it behind, no longer locked, for the next
+// write of the target to remove.
 void AtomicFileWriter::NameUnnamed() {
     for (int attempt = 0; attempt < 100; ++attempt) {
         tempPath_ = TemporaryNameFor(target_);
-        if (StepLink(inUseFd_, tempPath_) == 0) return;
+        if (steps_.Link(inUse_.get(), tempPath_) == 0) return;
         const int error = errno;
         tempPath_.clear();
         if (error != EEXIST) Fail(error);
@@ -284,14 +297,7 @@ void WriteFileAtomically(const std::string& path, const void* data, std::size_t 
 }
 
 void SyncFileSystem(const std::string& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) throw FileError(FileAction::Write, folder, FileReason::System(errno));
-    const int synced = ::syncfs(fd);
-    const int error = errno;
-    ::close(fd);
-    if (synced != 0) throw FileError(FileAction::Write, folder, FileReason::System(error));
-}
-
-void SetWriteLimitForTesting(std::function<long long(const std::string&)> limit) {
-    WriteLimit() = std::move(limit);
+    const Descriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd.valid() || ::syncfs(fd.get()) != 0)
+        throw FileError(FileAction::Write, folder, FileReason::System(errno));
 }

@@ -6,11 +6,16 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
+#include "storage/Descriptor.h"
+#include "storage/WriteFault.h"
+#include "storage/WriteSteps.h"
+
 using Bytes = std::vector<std::uint8_t>;
+
+struct FileReason;
 
 /// Reads at most maxBytes from the start of the regular file at path; anything else (a
 /// folder, a pipe, a device) is refused.
@@ -31,7 +36,9 @@ enum class Durability { OnCommit, AtTheEnd };
 
 /// Writes a file piece by piece; Commit() makes it appear under its name, and a writer
 /// destroyed without a successful Commit() leaves the folder as it was. A device or a pipe
-/// is written in place.
+/// with a reader is written in place; a pipe without one and a socket are refused, so no
+/// write waits for good. An existing file the user may not write is refused too, as
+/// QSaveFile does, although the folder would allow replacing it.
 class AtomicFileWriter {
   public:
     /// Creates the new file, after removing temporaries that killed writers of the same
@@ -51,55 +58,38 @@ class AtomicFileWriter {
     void Commit();
 
   private:
-    void OpenInPlace();
+    bool OpenInPlace();
+    void RefuseIfNotWritable();
     bool OpenUnnamed();
     void OpenNamed();
+    void HoldInUse();
     void PutInPlace(bool replacing);
     void NameUnnamed();
     void RollBack(int previous, bool replacing);
     [[noreturn]] void Fail(int error);
+    [[noreturn]] void Refuse(const FileReason& reason);
     void Discard();
 
     std::string path_;      // as given, for messages
     std::string target_;    // the file replaced: path_ with symbolic links followed
     std::string tempPath_;  // the temporary's name while it has one
-    int fd_ = -1;
-    int inUseFd_ = -1;      // holds the lock that marks the temporary as in use
+    WriteSteps steps_{path_};
+    Descriptor fd_;
+    Descriptor inUse_;      // holds the lock that marks the temporary as in use
     bool inPlace_ = false;  // a device such as /dev/full or a pipe
     bool unnamed_ = false;  // an O_TMPFILE file, named only at commit
     bool rollBack_ = true;  // false in the writer that restores the previous content
     bool syncs_ = true;     // Durability::OnCommit
-    std::size_t written_ = 0;
 };
 
 /// Writes the whole file atomically. Throws FileError.
 void WriteFileAtomically(const std::string& path, const void* data, std::size_t size,
                          Durability durability = Durability::OnCommit);
 
-/// Puts everything written to the file system that holds folder on the disk. Throws
-/// FileError.
-void SyncFileSystem(const std::string& folder);
 inline void WriteFileAtomically(const std::string& path, const Bytes& bytes) {
     WriteFileAtomically(path, bytes.data(), bytes.size());
 }
 
-/// For fault-injection tests: when set, a write fails with ENOSPC once the file would
-/// hold more than the returned number of bytes (a negative number never fails).
-void SetWriteLimitForTesting(std::function<long long(const std::string& path)> limit);
-
-/// The system calls of an atomic write to a file, in the order they run.
-enum class WriteStep {
-    OpenUnnamed,  // O_TMPFILE in the target's folder; EOPNOTSUPP, EISDIR or EINVAL make
-    OpenNamed,    // the writer fall back to a named temporary
-    Write,
-    SyncFile,
-    CloseFile,
-    OpenFolder,
-    Link,  // names the unnamed file
-    Rename,
-    SyncFolder,
-};
-
-/// For fault-injection tests: when set, it is asked before each step, and an errno value
-/// other than 0 makes that step fail with it.
-void SetWriteFaultForTesting(std::function<int(WriteStep step)> fault);
+/// Puts everything written to the file system that holds folder on the disk. Throws
+/// FileError.
+void SyncFileSystem(const std::string& folder);

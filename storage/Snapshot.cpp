@@ -41,12 +41,10 @@ Bytes EncodeSnapshot(const Store& store) {
 std::vector<Body> DecodeSnapshot(const Bytes& bytes) {
     if (bytes.size() < 2) throw SnapshotRefused{FileReason::Of(FileProblem::SnapshotTooShort)};
     const auto n = static_cast<std::int16_t>(bytes[0] | (bytes[1] << 8));
-    if (n < 1 || n > kMaxBodies)
-        throw SnapshotRefused{FileReason::Of(FileProblem::SnapshotBadCount, n)};
+    if (n < 1 || n > kMaxBodies) throw SnapshotRefused{FileReason::SnapshotBadCount(n)};
     if (bytes.size() < SnapshotSize(n))
-        throw SnapshotRefused{FileReason::Of(FileProblem::SnapshotTruncated, n,
-                                             static_cast<long long>(SnapshotSize(n)),
-                                             static_cast<long long>(bytes.size()))};
+        throw SnapshotRefused{FileReason::SnapshotTruncated(
+            n, static_cast<long long>(SnapshotSize(n)), static_cast<long long>(bytes.size()))};
     std::vector<Body> bodies(static_cast<std::size_t>(n));
     const std::uint8_t* p = bytes.data() + 2;
     for (int k = 0; k < n; ++k) {
@@ -54,8 +52,7 @@ std::vector<Body> DecodeSnapshot(const Bytes& bytes) {
         for (double* field : {&b.x, &b.y, &b.z, &b.vx, &b.vy, &b.vz, &b.mass}) {
             *field = GetDouble(p);
             p += 8;
-            if (!std::isfinite(*field))
-                throw SnapshotRefused{FileReason::Of(FileProblem::SnapshotNotFinite, k + 1)};
+            if (!std::isfinite(*field)) throw SnapshotRefused{FileReason::SnapshotNotFinite(k + 1)};
         }
     }
     return bodies;

@@ -1,4 +1,4 @@
-// Temporary names, the in-use lock, and the removal of temporaries no writer holds.
+// Temporary names, the creation lock, and the removal of temporaries no writer holds.
 #include "storage/StaleTemporaries.h"
 
 #include <dirent.h>
@@ -9,14 +9,16 @@
 
 #include <cerrno>
 #include <ctime>
+#include <functional>
 #include <random>
+#include <vector>
 
 #include "storage/PathParts.h"
 
 namespace {
 
-constexpr int kSuffixLength = 8;
-constexpr const char* kEnding = ".tmp";
+constexpr std::size_t kSuffixLength = 8;
+constexpr std::string_view kEnding = ".tmp";
 constexpr std::time_t kStaleSeconds = 60;
 
 const char kSuffixDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
@@ -24,7 +26,7 @@ const char kSuffixDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
 std::string RandomSuffix() {
     static std::mt19937_64 generator{std::random_device{}()};
     std::string s;
-    for (int k = 0; k < kSuffixLength; ++k)
+    for (std::size_t k = 0; k < kSuffixLength; ++k)
         s += kSuffixDigits[generator() % 36];
     return s;
 }
@@ -33,15 +35,28 @@ bool IsSuffixDigit(char c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z');
 }
 
-// A writer holds an exclusive flock on its temporary from before the file has a name (a
-// named temporary: from a few microseconds after) until after the rename. The kernel drops
+// The target's name inside a temporary name ".NAME.xxxxxxxx.tmp"; empty for other names.
+std::string_view TargetNameIn(std::string_view name) {
+    const std::size_t tail = 1 + kSuffixLength + kEnding.size();  // ".xxxxxxxx.tmp"
+    if (name.size() <= 1 + tail || name[0] != '.') return {};
+    if (name.substr(name.size() - kEnding.size()) != kEnding) return {};
+    const std::size_t dot = name.size() - tail;
+    if (name[dot] != '.') return {};
+    for (std::size_t k = dot + 1; k < dot + 1 + kSuffixLength; ++k)
+        if (!IsSuffixDigit(name[k])) return {};
+    return name.substr(1, dot - 1);
+}
+
+// A writer holds an exclusive flock on its temporary from before the file has a name (an
+// unnamed file) or from before any cleaner may look at it (a named temporary, created under
+// the folder's shared lock, see CreatingTemporary) until after the rename. The kernel drops
 // the lock when the writer's process ends, however it ends, so a temporary that can be
 // locked belongs to no running writer and is removed at once, whatever its age; one that is
 // locked is left alone, however old. The lock belongs to the open file, not to a process
 // ID, so a reused ID cannot make a running writer's file look abandoned, nor can another
 // machine where the file system shares locks. Only where no lock can be tested (no locks,
 // a file we cannot open) does age decide: older than a minute, far longer than the few
-// microseconds between naming and renaming.
+// microseconds between a temporary's creation and its lock.
 enum class Owner { Running, Gone, Unknown };
 
 Owner OwnerOf(int fd) {
@@ -54,53 +69,65 @@ bool OlderThanAMinute(const std::string& path) {
     return ::lstat(path.c_str(), &st) == 0 && st.st_mtime + kStaleSeconds < std::time(nullptr);
 }
 
-void RemoveIfStale(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+// foldersLocked: the cleaner holds the folder's exclusive lock, so no temporary is between
+// its creation and its lock and an unlocked one is abandoned.
+void RemoveIfStale(const std::string& path, bool folderLocked) {
+    const bool old = OlderThanAMinute(path);
+    if (!folderLocked && !old) return;
+    const Descriptor fd(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     struct stat st {};
-    if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
-        ::close(fd);
+    if (fd.valid() && (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)))
         return;  // not a file of ours, whatever its name
-    }
-    const Owner owner = fd >= 0 ? OwnerOf(fd) : Owner::Unknown;
+    const Owner owner = fd.valid() ? OwnerOf(fd.get()) : Owner::Unknown;
     // Removed while the lock is held, so no writer can take the file up in between.
-    if (owner == Owner::Gone || (owner == Owner::Unknown && OlderThanAMinute(path)))
-        ::unlink(path.c_str());
-    if (fd >= 0) ::close(fd);
+    if (owner == Owner::Gone || (owner == Owner::Unknown && old)) ::unlink(path.c_str());
+}
+
+std::vector<std::string> NamesIn(const std::string& folder,
+                                 const std::function<bool(std::string_view)>& wanted) {
+    std::vector<std::string> names;
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return names;
+    while (const dirent* entry = ::readdir(dir))
+        if (wanted(entry->d_name)) names.emplace_back(entry->d_name);
+    ::closedir(dir);
+    return names;
+}
+
+void RemoveStale(const std::string& folder, const std::function<bool(std::string_view)>& wanted) {
+    const std::vector<std::string> names = NamesIn(folder, wanted);
+    if (names.empty()) return;
+    const Descriptor lock(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    bool locked = false;
+    if (lock.valid()) {
+        locked = ::flock(lock.get(), LOCK_EX | LOCK_NB) == 0;
+        // A writer is creating a temporary right now; what is stale stays for a later
+        // write. Never waiting keeps a writer stopped at that point from stopping others.
+        if (!locked && errno == EWOULDBLOCK) return;
+    }
+    for (const std::string& name : names)
+        RemoveIfStale(folder + "/" + name, locked);
 }
 
 }  // namespace
 
 std::string TemporaryNameFor(const std::string& target) {
-    return FolderOf(target) + "/." + FileNameOf(target) + "." + RandomSuffix() + kEnding;
+    return FolderOf(target) + "/." + FileNameOf(target) + "." + RandomSuffix() +
+           std::string(kEnding);
 }
 
-bool IsTemporaryNameOf(const std::string& name, const std::string& targetName) {
-    const std::string head = "." + targetName + ".";
-    const std::string ending = kEnding;
-    if (name.size() != head.size() + kSuffixLength + ending.size()) return false;
-    if (name.compare(0, head.size(), head) != 0) return false;
-    if (name.compare(name.size() - ending.size(), ending.size(), ending) != 0) return false;
-    for (std::size_t k = head.size(); k < head.size() + kSuffixLength; ++k)
-        if (!IsSuffixDigit(name[k])) return false;
-    return true;
-}
-
-int HoldInUse(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    // flock, not fcntl: an fcntl lock would go with the close of any other descriptor of
-    // the file in this process. Without locks, age protects the file.
-    if (fd >= 0) ::flock(fd, LOCK_EX | LOCK_NB);
-    return fd;
+CreatingTemporary::CreatingTemporary(const std::string& folder)
+    : folder_(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+    // Cleaners hold the exclusive lock only while they test and remove, never waiting.
+    if (folder_.valid()) ::flock(folder_.get(), LOCK_SH);
 }
 
 void RemoveStaleTemporaries(const std::string& target) {
-    const std::string folder = FolderOf(target);
     const std::string targetName = FileNameOf(target);
-    DIR* dir = ::opendir(folder.c_str());
-    if (!dir) return;
-    while (const dirent* entry = ::readdir(dir)) {
-        if (IsTemporaryNameOf(entry->d_name, targetName))
-            RemoveIfStale(folder + "/" + entry->d_name);
-    }
-    ::closedir(dir);
+    RemoveStale(FolderOf(target),
+                [&](std::string_view name) { return TargetNameIn(name) == targetName; });
+}
+
+void RemoveStaleTemporariesIn(const std::string& folder) {
+    RemoveStale(folder, [](std::string_view name) { return !TargetNameIn(name).empty(); });
 }

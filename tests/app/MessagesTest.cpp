@@ -42,7 +42,7 @@ TEST(Messages, EveryFileProblemHasItsOwnReason) {
         EXPECT_TRUE(Contains(m, "«runs/a.kvx»: ")) << m;
         EXPECT_TRUE(seen.insert(m).second) << "two problems share the words " << m;
     }
-    const FileReason truncated = FileReason::Of(FileProblem::SnapshotTruncated, 7, 394, 100);
+    const FileReason truncated = FileReason::SnapshotTruncated(7, 394, 100);
     const std::string m = Message(FileError(FileAction::OpenSnapshot, "a.kvx", truncated));
     EXPECT_EQ(m,
               "Снимок не открыт «a.kvx»: файл обрывается: для 7 звезд нужно 394 байт, а в нём "

@@ -7,6 +7,7 @@
 
 #include "storage/FileAccess.h"
 #include "tests/display/WindowTestSupport.h"
+#include "tests/support/WriteFaults.h"
 
 namespace {
 

@@ -22,6 +22,7 @@
 #include "tests/support/Bodies.h"
 #include "tests/support/RunnerProcess.h"
 #include "tests/support/SettingsFiles.h"
+#include "tests/support/WriteFaults.h"
 
 namespace {
 

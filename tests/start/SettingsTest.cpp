@@ -9,6 +9,7 @@
 #include "storage/FileAccess.h"
 #include "tests/support/FileContents.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/WriteFaults.h"
 
 namespace {
 

@@ -10,6 +10,7 @@
 #include "tests/support/Failures.h"
 #include "tests/support/FileContents.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/WriteFaults.h"
 
 TEST(FileAccess, WritesReplaceAndKeepPermissions) {
     TempFolder folder;

@@ -18,6 +18,7 @@
 #include "storage/FileAccess.h"
 #include "tests/support/FileContents.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/WriteFaults.h"
 
 namespace {
 
@@ -46,8 +47,7 @@ void WriteText(const std::string& path, const std::string& bytes) {
 }
 
 void RefuseUnnamedFiles() {
-    SetWriteFaultForTesting(
-        [](WriteStep step) { return step == WriteStep::OpenUnnamed ? EOPNOTSUPP : 0; });
+    SetWriteFaultForTesting(WithoutUnnamedFiles);
 }
 
 // The child: writes versions first, first + 1, ... until it is killed.

@@ -63,7 +63,8 @@ TEST(StaleTemporaries, AWriterStillRunningKeepsItsTemporary) {
     TempFolder folder;
     const std::string path = folder.path("a.kvx");
     // A named temporary, as on a file system without unnamed files.
-    SetWriteFaultForTesting([](WriteStep s) { return s == WriteStep::OpenUnnamed ? EINVAL : 0; });
+    SetWriteFaultForTesting(
+        [](const WriteAttempt& a) { return a.step == WriteStep::OpenUnnamed ? EINVAL : 0; });
     auto first = std::make_unique<AtomicFileWriter>(path);
     SetWriteFaultForTesting(nullptr);
     first->Write("first");

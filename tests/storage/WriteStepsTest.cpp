@@ -26,7 +26,8 @@ const std::string kNew(100000, 'n');
 class StepHook {
   public:
     explicit StepHook(Way way, std::optional<WriteStep> failing = {}, int error = EIO) {
-        SetWriteFaultForTesting([this, way, failing, error](WriteStep step) {
+        SetWriteFaultForTesting([this, way, failing, error](const WriteAttempt& attempt) {
+            const WriteStep step = attempt.step;
             if (seen.empty() || seen.back() != step) seen.push_back(step);
             if (failing && step == *failing) return error;
             if (way == Way::Named && step == WriteStep::OpenUnnamed) return EOPNOTSUPP;
