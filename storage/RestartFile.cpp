@@ -50,7 +50,9 @@ class Writer {
 
 RestartRefused Refused(FileProblem problem, long long count = 0, long long needed = 0,
                        long long actual = 0) {
-    return RestartRefused{FileReason::Of(problem, count, needed, actual)};
+    FileReason reason = FileReason::Of(problem);
+    reason.count = count, reason.needed = needed, reason.actual = actual;
+    return RestartRefused{reason};
 }
 
 // Reads the fields of a file whose length and checksum were found right; a field that
