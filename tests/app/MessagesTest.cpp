@@ -83,7 +83,7 @@ TEST(Messages, LimitsComeFromTheirConstants) {
     const std::string count =
         Message(StartParameterError(StartBox::N, "40000", StartProblem::CountOutOfRange));
     EXPECT_TRUE(Contains(count, "от 1 до " + std::to_string(kMaxBodies) + ".")) << count;
-    const std::string snapshot = ReasonText(FileReason::Of(FileProblem::SnapshotBadCount, 0));
+    const std::string snapshot = ReasonText(FileReason::SnapshotBadCount(0));
     EXPECT_TRUE(Contains(snapshot, "1.." + std::to_string(kMaxBodies))) << snapshot;
     EXPECT_EQ(Message(TimeStepOverflow(1e308)),
               "Шаг интегрирования не увеличен: 1E+308 × 1.5 выходит за пределы чисел двойной "
