@@ -1,10 +1,6 @@
 // The integration phase of the tick: pairwise accelerations, rotating-frame term, new
-// velocities, next positions and the system energy, all or nothing.
-//
-//   row        body i against every other body j, with its new velocity and next position
-//   lane       one double of a vector register; each lane of a kernel carries one row
-//   row block  as many consecutive rows as a vector has lanes, computed together
-//   kernel     the function that computes one row block for one instruction set
+// velocities, next positions and the system energy, all or nothing. Rows, lanes, row
+// blocks and kernels are described in docs/ARCHITECTURE.md.
 #pragma once
 
 #include <memory>

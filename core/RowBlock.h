@@ -1,25 +1,14 @@
-// The computation of a row block, shared by the vector instruction sets: each lane is one
-// row i, and j runs in order, so every lane adds its terms in j order exactly as the plain
-// loop does. Ops supplies the vector type (whose + - × ÷ are the compiler's element-wise
-// operators), the broadcast, the root and the masked operations; include this only from a kernel
-// file, with Ops in an anonymous namespace, so that nothing here is shared with other files.
+// The computation of a row block for any vector instruction set (Ops): one row per lane, j
+// in order as in the plain loop. Included only by the kernel files, Ops in an anonymous namespace.
 #pragma once
 
 #include <cstring>
 
 #include "core/RowBlockKernel.h"
 
-// a ÷ b from y = RN(1 ÷ b), the same double as the division. Markstein's theorem (the
-// Handbook of Floating-Point Arithmetic, division with a fused multiply-add): with y
-// the correctly rounded reciprocal and q0 = RN(a × y) within one unit in the last place
-// of a ÷ b, the residual a − q0 × b is a double, so the fused operation gives it
-// exactly, and RN(q0 + residual × y) = RN(a ÷ b), as long as nothing underflows or
-// overflows on the way. The row block takes this path only for bodies whose
-// coordinates, masses and G lie in the window of IntegrationWorkspace::Load, which keeps
-// every operand and intermediate of these five quotients normal with a wide margin, or
-// exactly zero, where only the sign of a zero term may differ, which no sum can show;
-// two bodies at one place give r = 0, whose reciprocal raises the fault flag that sends
-// the block to the exact replay.
+// a ÷ b from y = RN(1 ÷ b), the same double as the division while every operand stays
+// normal (Markstein's theorem; docs/ARCHITECTURE.md): only for bodies in the window of
+// IntegrationWorkspace::Load. r = 0 raises the fault flag that sends the block to the replay.
 template <class Ops, class V = typename Ops::V>
 V CorrectedQuotient(V a, V b, V y) {
     const V q0 = a * y;

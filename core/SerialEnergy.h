@@ -1,15 +1,5 @@
-// The system energy as the one running sum of the defining order: Energy = amount + Energy
-// for every pair amount of row 0 in j order, then row 0's kinetic amount, then row 1, and
-// so on. The rows are computed in parallel, so the sum cannot be formed as they go. It
-// need not be: while the running sum stays in one binade [2^e, 2^(e+1)) and every amount
-// has the sum's sign, every partial sum is a multiple of u = 2^(e-52), and adding an amount
-// t adds exactly u × round(t / u), whatever the partial sum is, unless t / u lies halfway
-// between two integers (the tie would be broken by the sum's last bit). The kernels
-// therefore also sum each row's amounts as rounded integers in units of u ("the grid"),
-// in any order; here the rows are put together in order: a row whose integers keep the
-// sum inside its binade moves it by u times their sum, exactly, and any other row is added
-// one amount at a time. u for a row comes from the running sum at the start of that row in
-// the previous tick, which changes little from tick to tick.
+// The system energy as the one running sum of the defining order, put together from rows
+// computed in parallel; why that is exact is in docs/ARCHITECTURE.md.
 #pragma once
 
 #include <cstddef>

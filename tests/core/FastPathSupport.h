@@ -11,12 +11,9 @@
 #include <vector>
 
 #include "core/Integrator.h"
+#include "tests/support/SameBits.h"
 
 namespace fastpath {
-
-inline bool SameBits(double a, double b) {
-    return std::memcmp(&a, &b, sizeof a) == 0;
-}
 
 struct Config {
     SimdWidth width;

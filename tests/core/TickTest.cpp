@@ -10,6 +10,8 @@
 #include "core/Integrator.h"
 #include "core/ReferenceRow.h"
 #include "core/Tick.h"
+#include "tests/support/Bodies.h"
+#include "tests/support/SameBits.h"
 
 namespace {
 
@@ -47,31 +49,10 @@ class RecordingHooks : public TickHooks {
     }
 };
 
-Body AtRest(double x, double y, double z, double mass) {
-    Body b;
-    b.x = x, b.y = y, b.z = z, b.mass = mass;
-    return b;
-}
-
-Store MakeStore(const std::vector<Body>& bodies, double G, double dT, double No = 0) {
-    Store s;
-    s.RecreateTables(static_cast<int>(bodies.size()));
-    s.Bodies = bodies;
-    for (std::size_t i = 0; i < bodies.size(); ++i)
-        s.NextPos[i] = {bodies[i].x, bodies[i].y, bodies[i].z};
-    s.G = G, s.dT = dT, s.No = No, s.Size1 = 1;
-    s.Plane = s.DrawnPlane = "xy";
-    return s;
-}
-
-bool SameBits(double a, double b) {
-    return std::memcmp(&a, &b, sizeof a) == 0;
-}
-
 }  // namespace
 
 TEST(Tick, TwoBodiesFromRestMatchTheHandComputation) {
-    Store s = MakeStore({AtRest(0, 0, 0, 1), AtRest(2, 0, 0, 1)}, 1, 1);
+    Store s = TickingStore({AtRest(0, 0, 0, 1), AtRest(2, 0, 0, 1)}, 1, 1);
     RecordingHooks hooks;
     Integrator integrator;
     const TickOutcome outcome = RunTick(s, hooks, integrator);
@@ -89,7 +70,7 @@ TEST(Tick, TwoBodiesFromRestMatchTheHandComputation) {
 }
 
 TEST(Tick, SecondTickCommitsAndDrawsThePositionsOfTheFirst) {
-    Store s = MakeStore({AtRest(0, 0, 0, 1), AtRest(2, 0, 0, 1)}, 1, 1);
+    Store s = TickingStore({AtRest(0, 0, 0, 1), AtRest(2, 0, 0, 1)}, 1, 1);
     RecordingHooks hooks;
     Integrator integrator;
     RunTick(s, hooks, integrator);
@@ -106,7 +87,7 @@ TEST(Tick, SecondTickCommitsAndDrawsThePositionsOfTheFirst) {
 TEST(Tick, LoneBodyMovesUnderTheRotatingFrameAlone) {
     Body b = AtRest(0, 0, 0, 3);
     b.vy = 2;
-    Store s = MakeStore({b}, 1, 0.5, 0.25);
+    Store s = TickingStore({b}, 1, 0.5, 0.25);
     RecordingHooks hooks;
     Integrator integrator;
     RunTick(s, hooks, integrator);
@@ -117,7 +98,7 @@ TEST(Tick, LoneBodyMovesUnderTheRotatingFrameAlone) {
     EXPECT_EQ(s.Bodies[0].vy, 2.0);
     EXPECT_EQ(hooks.shownEnergy, ((s.Bodies[0].vx * s.Bodies[0].vx + 4.0) * 3) / 2);
 
-    Store still = MakeStore({AtRest(1, 1, 1, 1)}, 1, 10);
+    Store still = TickingStore({AtRest(1, 1, 1, 1)}, 1, 10);
     still.Bodies[0].vx = 0.5;
     RunTick(still, hooks, integrator);
     EXPECT_EQ(still.NextPos[0].x, 6.0);  // straight line without the frame
@@ -126,9 +107,9 @@ TEST(Tick, LoneBodyMovesUnderTheRotatingFrameAlone) {
 TEST(Tick, EnergyIsOneRunningSumInTheDefiningOrder) {
     // Every pair amount of row 0 in j order, then row 0's kinetic amount, then row 1, ...
     // each added to the one running sum. Masses over many orders make the order show.
-    Store s = MakeStore({AtRest(0, 0, 0, 1e3), AtRest(1, 0, 0, 3), AtRest(0, 7, 0, 1e-3),
-                         AtRest(0, 0, 0.1, 11), AtRest(0.3, 0.2, 0, 0.7)},
-                        0.37, 0.01);
+    Store s = TickingStore({AtRest(0, 0, 0, 1e3), AtRest(1, 0, 0, 3), AtRest(0, 7, 0, 1e-3),
+                            AtRest(0, 0, 0.1, 11), AtRest(0.3, 0.2, 0, 0.7)},
+                           0.37, 0.01);
     s.Bodies[2].vz = 1e4;
     const Store before = s;
     RecordingHooks hooks;
@@ -159,7 +140,7 @@ TEST(Tick, EnergyIsOneRunningSumInTheDefiningOrder) {
 TEST(Tick, CoincidingBodiesHaltWithoutChangingTheState) {
     Body a = AtRest(1, 1, 1, 2), b = AtRest(1, 1, 1, 2), c = AtRest(5, 1, 1, 2);
     a.vx = 0.5, a.ax = 7, c.vy = -1;
-    Store s = MakeStore({c, a, b}, 1, 1);
+    Store s = TickingStore({c, a, b}, 1, 1);
     s.NextPos[0] = {9, 9, 9};  // committed by this tick
     const std::vector<Point3> next = {{9, 9, 9}, {1, 1, 1}, {1, 1, 1}};
     RecordingHooks hooks;
@@ -178,24 +159,25 @@ TEST(Tick, CoincidingBodiesHaltWithoutChangingTheState) {
 
 TEST(Tick, FaultKindIsThatOfTheFirstFailingOperation) {
     // Row 0 overflows in its distance; row 1 would divide by zero later.
-    Store s = MakeStore({AtRest(0, 0, 0, 1), AtRest(2e154, 0, 0, 1), AtRest(2e154, 0, 0, 1)}, 1, 1);
+    Store s =
+        TickingStore({AtRest(0, 0, 0, 1), AtRest(2e154, 0, 0, 1), AtRest(2e154, 0, 0, 1)}, 1, 1);
     RecordingHooks hooks;
     Integrator integrator;
     EXPECT_EQ(RunTick(s, hooks, integrator).fault, FpFault::Overflow);
 
     // Massless coinciding bodies: 0 / 0 is an invalid operation.
-    Store zero = MakeStore({AtRest(3, 0, 0, 0), AtRest(3, 0, 0, 0)}, 1, 1);
+    Store zero = TickingStore({AtRest(3, 0, 0, 0), AtRest(3, 0, 0, 0)}, 1, 1);
     EXPECT_EQ(RunTick(zero, hooks, integrator).fault, FpFault::InvalidOperation);
 
     // A fault in the energy sum alone: each amount is finite, their total is not.
-    Store heavy =
-        MakeStore({AtRest(0, 0, 0, 1e154), AtRest(1, 0, 0, 1e154), AtRest(2, 0, 0, 1e154)}, 1.7, 0);
+    Store heavy = TickingStore(
+        {AtRest(0, 0, 0, 1e154), AtRest(1, 0, 0, 1e154), AtRest(2, 0, 0, 1e154)}, 1.7, 0);
     EXPECT_EQ(RunTick(heavy, hooks, integrator).fault, FpFault::Overflow);
     EXPECT_EQ(heavy.Bodies[0].ax, 0.0);
 }
 
 TEST(Tick, StepCountPassesThe16BitLimit) {
-    Store s = MakeStore({AtRest(0, 0, 0, 1)}, 1, 1);
+    Store s = TickingStore({AtRest(0, 0, 0, 1)}, 1, 1);
     s.StepCount = 32767;
     RecordingHooks hooks;
     Integrator integrator;
@@ -204,7 +186,7 @@ TEST(Tick, StepCountPassesThe16BitLimit) {
 }
 
 TEST(Tick, PendingOpenHappensBetweenCommitAndDraw) {
-    Store s = MakeStore({AtRest(0, 0, 0, 1), AtRest(2, 0, 0, 1), AtRest(4, 0, 0, 1)}, 1, 1);
+    Store s = TickingStore({AtRest(0, 0, 0, 1), AtRest(2, 0, 0, 1), AtRest(4, 0, 0, 1)}, 1, 1);
     s.Plane = "yz";
     s.FileToOpen = "five.kvx";
     RecordingHooks hooks;
@@ -225,7 +207,7 @@ TEST(Tick, PendingOpenHappensBetweenCommitAndDraw) {
 }
 
 TEST(Tick, RefusedOpenLeavesTheRunGoing) {
-    Store s = MakeStore({AtRest(0, 0, 0, 1), AtRest(2, 0, 0, 1)}, 1, 1);
+    Store s = TickingStore({AtRest(0, 0, 0, 1), AtRest(2, 0, 0, 1)}, 1, 1);
     s.FileName = "old.kvx";
     s.FileToOpen = "bad.kvx";
     RecordingHooks hooks;

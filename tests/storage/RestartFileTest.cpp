@@ -11,6 +11,7 @@
 #include "core/FileError.h"
 #include "storage/RestartFile.h"
 #include "storage/Snapshot.h"
+#include "tests/support/SameBits.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
@@ -35,10 +36,6 @@ Store SomeState() {
 
 RunCarry SomeCarry() {
     return RunCarry{4000000000u, true, true, -1.25e40, 472.5};
-}
-
-bool SameBits(double a, double b) {
-    return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
 // The bytes with a fresh checksum, as a writer of that content would have made them.
