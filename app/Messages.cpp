@@ -206,6 +206,12 @@ std::string ArgumentMessage(const ArgumentError& e) {
             return e.value() + " задан с пустым именем файла.";
         case ArgumentProblem::EmptyFolderName:
             return e.value() + " задан с пустым именем папки.";
+        case ArgumentProblem::BadSeed:
+            return "Зерно --seed " + Quoted(e.value()) +
+                   " должно быть целым числом от 0 до 4294967295.";
+        case ArgumentProblem::ResumeWith:
+            return "--resume нельзя сочетать с " + e.value() +
+                   ": звезды, параметры, плоскость и зерно берутся из файла состояния.";
     }
     return {};
 }

@@ -18,11 +18,13 @@
 #include "runner/ArgumentBytes.h"
 #include "runner/PeriodicOutputs.h"
 #include "runner/ProgressLine.h"
+#include "runner/RunState.h"
 #include "runner/RunnerOptions.h"
 #include "runner/StandardOutput.h"
 #include "start/Settings.h"
 #include "start/StartParameters.h"
 #include "storage/FileAccess.h"
+#include "storage/RestartFile.h"
 #include "storage/Snapshot.h"
 
 namespace {
@@ -61,9 +63,11 @@ std::string Full(double value) {
     return std::string(buffer, end);
 }
 
-// Tries every write; reports each failure and returns whether all succeeded.
-bool WriteOutputs(const RunnerOptions& options, const Store& store, const Picture& picture,
+// Tries every write; reports each failure and returns whether all succeeded. After a fault
+// the restart file holds the state before the failing tick, from which it runs again.
+bool WriteOutputs(const RunnerOptions& options, const RunState& state, bool faulted,
                   AtomicFileWriter* log) {
+    const Store& store = state.store;
     bool ok = true;
     auto attempt = [&](auto write) {
         try {
@@ -74,16 +78,20 @@ bool WriteOutputs(const RunnerOptions& options, const Store& store, const Pictur
         }
     };
     if (!options.save.empty()) attempt([&] { WriteSnapshot(options.save, store); });
-    if (!options.photo.empty()) attempt([&] { WritePicture(options.photo, picture.Image()); });
+    if (!options.photo.empty())
+        attempt([&] { WritePicture(options.photo, state.picture.Image()); });
+    if (!options.saveState.empty())
+        attempt([&] {
+            WriteFileAtomically(options.saveState,
+                                faulted ? state.RestartBytesBeforeTick() : state.RestartBytes());
+        });
     if (log) attempt([&] { log->Commit(); });
     return ok;
 }
 
 // A run's state from its start to its end.
 struct Run {
-    Store store;
-    Picture picture;
-    TickView view{picture};
+    RunState state;
     std::unique_ptr<AtomicFileWriter> log;
     std::optional<PeriodicOutputs> periodic;
     int status = kDone;
@@ -95,13 +103,18 @@ bool Refuse(Run& run, const UserError& failure, ExitStatus status) {
     return false;
 }
 
-// Builds the cloud and opens every output before the first tick, so that a bad start or an
-// unusable file or folder stops the run before anything is computed or written.
+// Builds the cloud, or takes the state of the restart file, and opens every output before
+// the first tick, so that a bad start or an unusable file or folder stops the run before
+// anything is computed or written.
 bool Prepare(const RunnerOptions& options, Run& run) {
     try {
-        StartRun(run.store, LoadStartTexts(options));
-        run.store.Plane = options.plane;
-        run.store.FileToOpen = options.open;
+        if (!options.resume.empty()) {
+            run.state.Resume(ReadRestart(options.resume));
+        } else {
+            run.state.Start(LoadStartTexts(options), options.seed);
+            run.state.store.Plane = options.plane;
+            run.state.store.FileToOpen = options.open;
+        }
         if (!options.log.empty()) run.log = std::make_unique<AtomicFileWriter>(options.log);
         run.periodic.emplace(options.frames, options.checkpoints, options.every);
         return true;
@@ -119,8 +132,8 @@ bool Prepare(const RunnerOptions& options, Run& run) {
 void AppendToLog(Run& run, const TickOutcome& outcome) {
     if (!run.log) return;
     try {
-        run.log->Write(std::to_string(outcome.step) + "," + Full(run.view.energy()) + "," +
-                       Full(run.store.dT) + "\n");
+        run.log->Write(std::to_string(outcome.step) + "," + Full(run.state.view.energy()) + "," +
+                       Full(run.state.store.dT) + "\n");
     } catch (const FileError& failure) {
         PrintError(failure);
         run.log.reset();
@@ -134,7 +147,7 @@ bool RunTicks(const RunnerOptions& options, Run& run) {
     Integrator integrator(options.integration);
     ProgressLine progress(options.steps);
     for (long long k = 0; k < options.steps; ++k) {
-        const TickOutcome outcome = RunTick(run.store, run.view, integrator);
+        const TickOutcome outcome = run.state.Tick(integrator);
         if (outcome.loadError) {
             progress.Stop();
             PrintError(*outcome.loadError);
@@ -143,14 +156,14 @@ bool RunTicks(const RunnerOptions& options, Run& run) {
         }
         if (outcome.fault != FpFault::None) {
             progress.Stop();
-            run.view.ShowHalt(run.store, outcome.step);
+            run.state.view.ShowHalt(run.state.store, outcome.step);
             PrintError(TickFault(outcome.fault, outcome.step));
-            run.periodic->AfterFault(outcome.step, run.store, run.picture);
+            run.periodic->AfterFault(outcome.step, run.state);
             run.status = kFault;
             break;
         }
         AppendToLog(run, outcome);
-        run.periodic->AfterTick(outcome.step, k + 1 == options.steps, run.store, run.picture);
+        run.periodic->AfterTick(outcome.step, k + 1 == options.steps, run.state);
         if (run.periodic->failed()) break;
         progress.Update(k + 1);
     }
@@ -169,9 +182,10 @@ bool RunTicks(const RunnerOptions& options, Run& run) {
 int RunToEnd(const RunnerOptions& options) {
     Run run;
     if (!Prepare(options, run) || !RunTicks(options, run)) return run.status;
-    if (!WriteOutputs(options, run.store, run.picture, run.log.get()) && run.status == kDone)
+    if (!WriteOutputs(options, run.state, run.status == kFault, run.log.get()) &&
+        run.status == kDone)
         run.status = kFileFailure;
-    const TickTexts& texts = run.view.texts();
+    const TickTexts& texts = run.state.view.texts();
     if (!Print(texts.caption + "\n" + texts.energy + "\n" + texts.timeStep + "\n"))
         run.status = kFileFailure;
     return run.status;

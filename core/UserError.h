@@ -95,6 +95,8 @@ enum class ArgumentProblem {
     FolderWithoutPeriod,  ///< value holds the option: --frames or --checkpoints
     EmptyFileName,        ///< value holds the option given an empty file name
     EmptyFolderName,      ///< value holds the option given an empty folder name
+    BadSeed,              ///< value holds the text given to --seed
+    ResumeWith,           ///< value holds the option that the restart file already settles
 };
 
 /// Arguments that cannot run: the problem and the value given.

@@ -22,8 +22,12 @@ void TickView::loadis(Store& store, const std::string& path) {
 }
 
 void TickView::ShowTexts(const Store& store, double Energy) {
+    RecallTexts(store.StepCount, Energy, store.dT);
+}
+
+void TickView::RecallTexts(std::int64_t StepCount, double Energy, double dT) {
     energy_ = Energy;
-    texts_ = MakeTickTexts(store.StepCount, Energy, store.dT);
+    texts_ = MakeTickTexts(StepCount, Energy, dT);
 }
 
 void TickView::ShowHalt(const Store& store, std::int64_t step) {

@@ -15,6 +15,9 @@ class TickView : public TickHooks {
     void loadis(Store& store, const std::string& path) override;
     void ShowTexts(const Store& store, double Energy) override;
 
+    /// Shows the texts of a tick that ended before this view was made: a resumed run's.
+    void RecallTexts(std::int64_t StepCount, double Energy, double dT);
+
     /// A tick that halted on a fault at step: its step in the caption and the time step,
     /// the energy as the last completed tick left it.
     void ShowHalt(const Store& store, std::int64_t step);

@@ -53,16 +53,19 @@ PeriodicOutputs::PeriodicOutputs(std::string frames, std::string checkpoints, lo
     writes_ = std::make_unique<BackgroundWrites>(kWritesAtOnce, kWritesWaiting);
 }
 
-void PeriodicOutputs::AfterTick(std::int64_t step, bool lastTick, const Store& store,
-                                const Picture& picture) {
-    if (writes_ && (step % every_ == 0 || lastTick)) Write(step, store, picture);
+void PeriodicOutputs::AfterTick(std::int64_t step, bool lastTick, const RunState& run) {
+    if (!writes_ || (step % every_ != 0 && !lastTick)) return;
+    Write(step, run.store, run.picture, checkpoints_.empty() ? Bytes() : run.RestartBytes());
 }
 
-void PeriodicOutputs::AfterFault(std::int64_t step, const Store& store, const Picture& picture) {
-    if (writes_) Write(step, store, picture);
+void PeriodicOutputs::AfterFault(std::int64_t step, const RunState& run) {
+    if (!writes_) return;
+    Write(step, run.store, run.picture,
+          checkpoints_.empty() ? Bytes() : run.RestartBytesBeforeTick());
 }
 
-void PeriodicOutputs::Write(std::int64_t step, const Store& store, const Picture& picture) {
+void PeriodicOutputs::Write(std::int64_t step, const Store& store, const Picture& picture,
+                            Bytes restart) {
     if (!frames_.empty()) {
         QImage frame = BlackAndWhiteCopy(picture.Image(), picture.Inked());
         // Any other colour keeps the full image; sharing it is safe, as the next plot copies.
@@ -76,6 +79,8 @@ void PeriodicOutputs::Write(std::int64_t step, const Store& store, const Picture
     if (!checkpoints_.empty()) {
         writes_->Post([path = StepFileName(checkpoints_, "step-", step, ".kvx"),
                        bytes = EncodeSnapshot(store)] { WriteFileAtomically(path, bytes); });
+        writes_->Post([path = StepFileName(checkpoints_, "step-", step, ".kvxr"),
+                       bytes = std::move(restart)] { WriteFileAtomically(path, bytes); });
     }
 }
 

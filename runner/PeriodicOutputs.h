@@ -1,5 +1,6 @@
 // The runner's files written while it runs: after every K-th tick, and after the last, the
-// picture as a PNG frame and the snapshot as a checkpoint, each named after the step.
+// picture as a PNG frame and the snapshot as a checkpoint with the restart file beside it,
+// each named after the step.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +10,8 @@
 #include "core/Store.h"
 #include "display/Picture.h"
 #include "runner/BackgroundWrites.h"
+#include "runner/RunState.h"
+#include "storage/FileAccess.h"
 
 /// The name of a step's file: folder/prefix, the step with at least six digits, extension.
 std::string StepFileName(const std::string& folder, const char* prefix, std::int64_t step,
@@ -25,17 +28,18 @@ class PeriodicOutputs {
     PeriodicOutputs(std::string frames, std::string checkpoints, long long every);
 
     /// After a tick that reached its end; lastTick: the final tick of the run.
-    void AfterTick(std::int64_t step, bool lastTick, const Store& store, const Picture& picture);
-    /// After a tick whose integration faulted: the state it left, which is what Save and
-    /// Photo would write now, under that tick's step.
-    void AfterFault(std::int64_t step, const Store& store, const Picture& picture);
+    void AfterTick(std::int64_t step, bool lastTick, const RunState& run);
+    /// After a tick whose integration faulted, under that tick's step: the state it left,
+    /// which is what Save and Photo would write now, and the restart file of the state
+    /// before it, from which the tick runs again.
+    void AfterFault(std::int64_t step, const RunState& run);
     /// True once a write has failed; nothing is written after that.
     bool failed() const { return writes_ && writes_->failed(); }
     /// Waits for every write. Throws the first failure (a FileError).
     void Finish();
 
   private:
-    void Write(std::int64_t step, const Store& store, const Picture& picture);
+    void Write(std::int64_t step, const Store& store, const Picture& picture, Bytes restart);
 
     std::string frames_, checkpoints_;
     long long every_;

@@ -23,8 +23,19 @@ struct Options {
     QCommandLineOption frames{
         "frames", "Папка (создается) для кадров frame-NNNNNN.png: картинка после шага NNNNNN.",
         "DIR"};
-    QCommandLineOption checkpoints{
-        "checkpoints", "Папка (создается) для снимков step-NNNNNN.kvx после шага NNNNNN.", "DIR"};
+    QCommandLineOption checkpoints{"checkpoints",
+                                   "Папка (создается) для снимков step-NNNNNN.kvx и файлов "
+                                   "состояния step-NNNNNN.kvxr после шага NNNNNN.",
+                                   "DIR"};
+    QCommandLineOption saveState{"save-state", "Записать файл состояния после последнего шага.",
+                                 "FILE.kvxr"};
+    QCommandLineOption resume{
+        "resume",
+        "Продолжить счёт из файла состояния: те же номера шагов и те же файлы, что без "
+        "перерыва.",
+        "FILE.kvxr"};
+    QCommandLineOption seed{
+        "seed", "Другое случайное облако тех же параметров: 0..4294967295 (по умолчанию 0).", "S"};
     QCommandLineOption reference{
         "reference", "Простой цикл по одной паре звезд на одном потоке (эталон для проверок)."};
 };
@@ -68,6 +79,23 @@ std::string FolderValue(const QCommandLineParser& parser, const QCommandLineOpti
     return PathValue(parser, option, ArgumentProblem::EmptyFolderName);
 }
 
+std::uint32_t Seed(const QString& text) {
+    bool ok = false;
+    const qulonglong seed = text.toULongLong(&ok);
+    if (!ok || seed > UINT32_MAX)
+        throw ArgumentError(ArgumentProblem::BadSeed, ArgumentBytes(text));
+    return static_cast<std::uint32_t>(seed);
+}
+
+// A restart file holds the bodies, the parameters, the plane and the seed: options that
+// would set them again cannot come with it.
+void RefuseWhatTheRestartFileSettles(const QCommandLineParser& parser, const Options& o) {
+    for (const QCommandLineOption* option : {&o.open, &o.settings, &o.plane, &o.seed})
+        if (parser.isSet(*option))
+            throw ArgumentError(ArgumentProblem::ResumeWith,
+                                "--" + option->names().front().toStdString());
+}
+
 // --every and at least one folder come together.
 void ReadPeriodicOutputs(const QCommandLineParser& parser, const Options& o,
                          RunnerOptions& options) {
@@ -104,7 +132,8 @@ RunnerRequest ParseRunnerArguments(const std::vector<std::string>& arguments) {
     const QCommandLineOption version = parser.addVersionOption();
     const Options o;
     parser.addOptions({o.settings, o.open, o.steps, o.plane, o.save, o.photo, o.log, o.every,
-                       o.frames, o.checkpoints, o.threads, o.reference});
+                       o.frames, o.checkpoints, o.saveState, o.resume, o.seed, o.threads,
+                       o.reference});
     if (!parser.parse(texts))
         throw ArgumentError(ArgumentProblem::Unparsable, ArgumentBytes(parser.errorText()));
     // Printed by the caller, which can tell when standard output cannot take it.
@@ -119,6 +148,10 @@ RunnerRequest ParseRunnerArguments(const std::vector<std::string>& arguments) {
     options.save = FileValue(parser, o.save);
     options.photo = FileValue(parser, o.photo);
     options.log = FileValue(parser, o.log);
+    options.saveState = FileValue(parser, o.saveState);
+    options.resume = FileValue(parser, o.resume);
+    if (parser.isSet(o.resume)) RefuseWhatTheRestartFileSettles(parser, o);
+    if (parser.isSet(o.seed)) options.seed = Seed(parser.value(o.seed));
     if (parser.isSet(o.plane)) options.plane = ArgumentBytes(parser.value(o.plane));
     if (options.plane != "xy" && options.plane != "xz" && options.plane != "yz")
         throw ArgumentError(ArgumentProblem::UnknownPlane, options.plane);

@@ -1,6 +1,7 @@
 // The runner's command line: its options, and the refusal of arguments that cannot run.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,9 @@
 /// What the runner is asked to do. Paths are the bytes given, whatever their encoding.
 struct RunnerOptions {
     std::string settings, open, save, photo, log;  ///< empty: not given
+    std::string saveState;  ///< restart file written after the last tick; empty: none
+    std::string resume;     ///< restart file the run goes on from; empty: a new run
+    std::uint32_t seed = 0;
     std::string plane = "xy";
     long long steps = 1;
     std::string frames, checkpoints;  ///< folders for the periodic files; empty: none

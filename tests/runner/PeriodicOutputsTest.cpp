@@ -164,11 +164,11 @@ TEST(PeriodicOutputs, NothingIsWrittenAfterAWriteFails) {
     SetWriteLimitForTesting([](const std::string& path) {
         return path.find("frame-000020") != std::string::npos ? 0LL : -1LL;
     });
-    Store store = StoreOf({Moving(1, 0)});
-    Picture picture;
+    RunState run;
+    run.store = StoreOf({Moving(1, 0)});
     PeriodicOutputs outputs(f.path("f"), "", 10);
-    outputs.AfterTick(10, false, store, picture);
-    outputs.AfterTick(20, false, store, picture);
+    outputs.AfterTick(10, false, run);
+    outputs.AfterTick(20, false, run);
     try {
         outputs.Finish();
         ADD_FAILURE() << "the failed write was not reported";
@@ -176,7 +176,7 @@ TEST(PeriodicOutputs, NothingIsWrittenAfterAWriteFails) {
         EXPECT_NE(failure.path().find("frame-000020.png"), std::string::npos) << failure.path();
     }
     EXPECT_TRUE(outputs.failed());
-    outputs.AfterTick(30, true, store, picture);
+    outputs.AfterTick(30, true, run);
     EXPECT_THROW(outputs.Finish(), FileError);
     SetWriteLimitForTesting(nullptr);
     EXPECT_EQ(EntriesOf(f.path("f")), Names{"frame-000010.png"});
