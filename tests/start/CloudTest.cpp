@@ -142,3 +142,18 @@ TEST(Cloud, GeneratorStaysBelowOne) {
     EXPECT_LT(highest, 1.0f);
     EXPECT_GT(highest, 0.999f);  // and covers the interval
 }
+
+TEST(Cloud, SeedZeroIsTheFixedStartAndEveryOtherSeedItsOwn) {
+    std::mt19937 fixed;  // the generator's fixed start state
+    NextRandom zero, five489(std::mt19937::default_seed), one(1), two(2);
+    bool differs5489 = false, differs12 = false;
+    for (int k = 0; k < 8; ++k) {
+        const float expected = static_cast<float>(fixed() >> 8) * 0x1p-24f;
+        EXPECT_EQ(zero(), expected) << k;
+        const float a = five489(), b = one(), c = two();
+        differs5489 |= a != expected;
+        differs12 |= b != c;
+    }
+    EXPECT_TRUE(differs5489) << "a seed fell on the start state of seed 0";
+    EXPECT_TRUE(differs12);
+}
