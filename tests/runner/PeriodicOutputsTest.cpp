@@ -57,16 +57,19 @@ TEST(PeriodicOutputs, FilesAfterEveryKthAndTheLastTickNamedWithTheStep) {
     EXPECT_EQ(EntriesOf(f.path("f")),
               (Names{"frame-000010.png", "frame-000020.png", "frame-000025.png"}));
     EXPECT_EQ(EntriesOf(f.path("c")),
-              (Names{"step-000010.kvx", "step-000020.kvx", "step-000025.kvx"}));
+              (Names{"step-000010.kvx", "step-000010.kvxr", "step-000020.kvx", "step-000020.kvxr",
+                     "step-000025.kvx", "step-000025.kvxr"}));
     EXPECT_EQ(ReadAll(f.path("f/frame-000010.png")).substr(1, 3), "PNG");
 
     // A last tick that is a K-th one is written once; existing folders are used as they are.
     r = RunRunner(f, "--steps 20 --every 20 --frames g --checkpoints g");
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(EntriesOf(f.path("g")), (Names{"frame-000020.png", "step-000020.kvx"}));
+    EXPECT_EQ(EntriesOf(f.path("g")),
+              (Names{"frame-000020.png", "step-000020.kvx", "step-000020.kvxr"}));
     EXPECT_EQ(RunRunner(f, "--steps 3 --every 2 --frames g").status, 0);
-    EXPECT_EQ(EntriesOf(f.path("g")), (Names{"frame-000002.png", "frame-000003.png",
-                                             "frame-000020.png", "step-000020.kvx"}));
+    EXPECT_EQ(EntriesOf(f.path("g")),
+              (Names{"frame-000002.png", "frame-000003.png", "frame-000020.png", "step-000020.kvx",
+                     "step-000020.kvxr"}));
     // Steps past six digits keep every digit, so names still sort by step within a width.
     EXPECT_EQ(StepFileName("runs", "frame-", 1234567, ".png"), "runs/frame-1234567.png");
 }
@@ -137,7 +140,8 @@ TEST(PeriodicOutputs, FaultWritesTheStateBeforeTheFailingTickUnderItsStep) {
     EXPECT_EQ(r.status, 3);
     EXPECT_NE(r.err.find("шаге 5"), std::string::npos) << r.err;
     EXPECT_EQ(EntriesOf(f.path("c")),
-              (Names{"step-000002.kvx", "step-000004.kvx", "step-000005.kvx"}));
+              (Names{"step-000002.kvx", "step-000002.kvxr", "step-000004.kvx", "step-000004.kvxr",
+                     "step-000005.kvx", "step-000005.kvxr"}));
     EXPECT_EQ(ReadAll(f.path("c/step-000005.kvx")), ReadAll(f.path("out.kvx")));
     EXPECT_EQ(Pixels(f.path("f/frame-000005.png")), Pixels(f.path("out.bmp")));
 
