@@ -11,6 +11,7 @@
 #include "display/PictureExport.h"
 #include "storage/FileAccess.h"
 #include "storage/Snapshot.h"
+#include "storage/StaleTemporaries.h"
 
 namespace {
 
@@ -37,6 +38,9 @@ void PrepareOutputFolder(const std::string& folder) {
         if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
             throw OutputFolderError(FolderProblem::NotAFolder, folder, FileReason::System(EEXIST));
     }
+    // Temporaries that killed runs left here would otherwise stay until the same step's
+    // file is written again; those a running writer holds are kept.
+    RemoveStaleTemporariesIn(folder);
     try {
         // A writer left without commit removes its temporary file again.
         AtomicFileWriter probe(folder + "/.kvorax-write-test");

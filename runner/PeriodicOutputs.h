@@ -17,8 +17,9 @@
 std::string StepFileName(const std::string& folder, const char* prefix, std::int64_t step,
                          const char* extension);
 
-/// Creates the folder when missing (not its parents) and checks that a file can be
-/// created in it. Throws OutputFolderError.
+/// Creates the folder when missing (not its parents), removes the temporaries that killed
+/// writers left in it, and checks that a file can be created in it. Throws
+/// OutputFolderError.
 void PrepareOutputFolder(const std::string& folder);
 
 class PeriodicOutputs {
