@@ -79,11 +79,22 @@ TEST(WriteTargets, APipeWithAReaderReceivesEveryByteAndAReaderGoneFailsTheWrite)
         const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
         ASSERT_GE(reader, 0);
         ::fcntl(reader, F_SETFL, 0);  // reads wait for the writer from now on
-        auto received = std::async(std::launch::async, [reader] {
+        // A read before the writer has opened its end sees the end of the file at once, so
+        // the reader keeps its end open and reads until every byte has come (or 10 s).
+        auto received = std::async(std::launch::async, [reader, expected = content.size()] {
             std::string bytes;
             char buffer[65536];
-            for (ssize_t got; (got = ::read(reader, buffer, sizeof buffer)) > 0;)
-                bytes.append(buffer, static_cast<std::size_t>(got));
+            for (int idle = 0; bytes.size() < expected && idle < 10000;) {
+                const ssize_t got = ::read(reader, buffer, sizeof buffer);
+                if (got > 0) {
+                    bytes.append(buffer, static_cast<std::size_t>(got));
+                } else if (got == 0) {
+                    ++idle;
+                    ::usleep(1000);
+                } else {
+                    break;
+                }
+            }
             ::close(reader);
             return bytes;
         });
