@@ -262,6 +262,13 @@ struct Words {
                ShortestText(kTimeStepUp) + " выходит за пределы чисел двойной точности.";
     }
     std::string operator()(const ArgumentError& e) const { return ArgumentMessage(e); }
+    std::string operator()(const PeriodicWriteError& e) const {
+        std::string words = FileMessage(e.first());
+        if (e.othersFailed() > 0)
+            words +=
+                " Не удалось записать и другие файлы: " + std::to_string(e.othersFailed()) + ".";
+        return words + " Файлы следующих шагов не записаны.";
+    }
     std::string operator()(const StandardOutputError& e) const {
         return "Не удалось записать стандартный вывод: " + SystemReason(e.systemError()) + ".";
     }

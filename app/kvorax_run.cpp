@@ -168,13 +168,18 @@ bool RunTicks(const RunnerOptions& options, Run& run) {
         progress.Update(k + 1);
     }
     progress.Stop();
-    try {
-        run.periodic->Finish();
-    } catch (const FileError& failure) {
-        // The run stopped at the first file it could not write; nothing later is written.
+    // The run stopped at the first file it could not write; nothing later is written.
+    auto stopped = [&](const UserError& failure) {
         PrintError(failure);
         if (run.status != kFault) run.status = kFileFailure;
         return false;
+    };
+    try {
+        run.periodic->Finish();
+    } catch (const PeriodicWriteError& failure) {
+        return stopped(failure);
+    } catch (const FileError& failure) {
+        return stopped(failure);
     }
     return true;
 }

@@ -145,11 +145,26 @@ class StandardOutputError {
     int systemError_;
 };
 
+/// The runner's frames and checkpoints stopped at a file that could not be written: the
+/// failed file of the lowest step, and how many other files failed beside it. No file after
+/// that one was written.
+class PeriodicWriteError {
+  public:
+    PeriodicWriteError(FileError first, int othersFailed)
+        : first_(std::move(first)), othersFailed_(othersFailed) {}
+    const FileError& first() const { return first_; }
+    int othersFailed() const { return othersFailed_; }
+
+  private:
+    FileError first_;
+    int othersFailed_;
+};
+
 // To add a failure: define its class of facts above (plain data, no words), add it to this
 // list, and give it an overload in app/Messages.cpp; until then Message() does not compile.
-using FailureFacts =
-    std::variant<FileError, SettingsNotLoaded, StartParameterError, CloudError, TickFault,
-                 TimeStepOverflow, ArgumentError, OutputFolderError, StandardOutputError>;
+using FailureFacts = std::variant<FileError, SettingsNotLoaded, StartParameterError, CloudError,
+                                  TickFault, TimeStepOverflow, ArgumentError, OutputFolderError,
+                                  StandardOutputError, PeriodicWriteError>;
 
 template <typename Facts, typename Set>
 struct IsFailureKind;

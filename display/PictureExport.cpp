@@ -24,9 +24,8 @@ std::string PictureNameFor(const std::string& FileName) {
 
 namespace {
 
-// Encodes in memory and writes the bytes atomically; compression -1 keeps Qt's default.
-void WriteEncoded(const std::string& path, const QImage& image, const char* format, int compression,
-                  Durability durability = Durability::OnCommit) {
+// Encodes in memory; compression -1 keeps Qt's default. The path is named in a failure.
+Bytes Encoded(const std::string& path, const QImage& image, const char* format, int compression) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -34,8 +33,13 @@ void WriteEncoded(const std::string& path, const QImage& image, const char* form
     if (compression >= 0) writer.setCompression(compression);
     if (!writer.write(image))
         throw FileError(FileAction::Write, path, FileReason::Of(FileProblem::PictureNotEncoded));
-    WriteFileAtomically(path, bytes.constData(), static_cast<std::size_t>(bytes.size()),
-                        durability);
+    return Bytes(bytes.begin(), bytes.end());
+}
+
+void WriteEncoded(const std::string& path, const QImage& image, const char* format, int compression,
+                  Durability durability = Durability::OnCommit) {
+    const Bytes bytes = Encoded(path, image, format, compression);
+    WriteFileAtomically(path, bytes.data(), bytes.size(), durability);
 }
 
 // Qt's PNG writer takes 0..100 and maps it onto zlib's levels 0..9: 20 is level 1, the
@@ -97,6 +101,10 @@ QImage BlackAndWhiteCopy(const QImage& image, QRect inked) {
         if (!PackRow(row, width, copy.scanLine(y) + firstByte)) return {};
     }
     return copy;
+}
+
+Bytes EncodePicturePng(const std::string& path, const QImage& image) {
+    return Encoded(path, image, "PNG", kPngCompression);
 }
 
 void WritePicturePng(const std::string& path, const QImage& image, Durability durability) {

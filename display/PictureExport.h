@@ -22,6 +22,10 @@ QImage BlackAndWhiteCopy(const QImage& image);
 /// The same for an image that is black outside the rectangle inked, which alone is read.
 QImage BlackAndWhiteCopy(const QImage& image, QRect inked);
 
+/// The bytes of the PNG file that WritePicturePng writes; path is named in a failure.
+/// Throws FileError.
+Bytes EncodePicturePng(const std::string& path, const QImage& image);
+
 /// Writes the image as a PNG file, atomically, compressed for speed. Throws FileError.
 void WritePicturePng(const std::string& path, const QImage& image,
                      Durability durability = Durability::OnCommit);

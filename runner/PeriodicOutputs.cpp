@@ -68,6 +68,20 @@ void PeriodicOutputs::AfterFault(std::int64_t step, const RunState& run) {
           checkpoints_.empty() ? Bytes() : run.RestartBytesBeforeTick());
 }
 
+namespace {
+
+// The content goes to the disk beside the other writes; the file takes its name only after
+// every earlier file has, and not at all when one of them failed.
+void WriteInTurn(const std::string& path, const Bytes& bytes, Durability durability,
+                 const BackgroundWrites::EarlierSucceeded& earlierSucceeded) {
+    AtomicFileWriter writer(path, durability);
+    writer.Write(bytes.data(), bytes.size());
+    writer.Sync();
+    if (earlierSucceeded()) writer.Commit();
+}
+
+}  // namespace
+
 void PeriodicOutputs::Write(std::int64_t step, const Store& store, const Picture& picture,
                             Bytes restart) {
     if (!frames_.empty()) {
@@ -76,20 +90,30 @@ void PeriodicOutputs::Write(std::int64_t step, const Store& store, const Picture
         if (frame.isNull()) frame = picture.Image();
         // Frames reach the disk together at the end of the run; a checkpoint, which a run
         // broken by a power cut would go on from, at once.
-        writes_->Post([path = StepFileName(frames_, "frame-", step, ".png"), frame] {
-            WritePicturePng(path, frame, Durability::AtTheEnd);
+        writes_->Post([path = StepFileName(frames_, "frame-", step, ".png"),
+                       frame](const auto& earlierSucceeded) {
+            WriteInTurn(path, EncodePicturePng(path, frame), Durability::AtTheEnd,
+                        earlierSucceeded);
         });
     }
     if (!checkpoints_.empty()) {
         writes_->Post([path = StepFileName(checkpoints_, "step-", step, ".kvx"),
-                       bytes = EncodeSnapshot(store)] { WriteFileAtomically(path, bytes); });
+                       bytes = EncodeSnapshot(store)](const auto& earlierSucceeded) {
+            WriteInTurn(path, bytes, Durability::OnCommit, earlierSucceeded);
+        });
         writes_->Post([path = StepFileName(checkpoints_, "step-", step, ".kvxr"),
-                       bytes = std::move(restart)] { WriteFileAtomically(path, bytes); });
+                       bytes = std::move(restart)](const auto& earlierSucceeded) {
+            WriteInTurn(path, bytes, Durability::OnCommit, earlierSucceeded);
+        });
     }
 }
 
 void PeriodicOutputs::Finish() {
     if (!writes_) return;
-    writes_->Finish();
+    try {
+        writes_->Finish();
+    } catch (const FileError& first) {
+        throw PeriodicWriteError(first, writes_->failures() - 1);
+    }
     if (!frames_.empty()) SyncFileSystem(frames_);
 }

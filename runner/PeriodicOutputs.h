@@ -36,7 +36,9 @@ class PeriodicOutputs {
     void AfterFault(std::int64_t step, const RunState& run);
     /// True once a write has failed; nothing is written after that.
     bool failed() const { return writes_ && writes_->failed(); }
-    /// Waits for every write. Throws the first failure (a FileError).
+    /// Waits for every write. Throws PeriodicWriteError when one failed: the files on the
+    /// disk are then those before the failed one of the lowest step, and none after it.
+    /// Throws FileError when the frames cannot be flushed at the end.
     void Finish();
 
   private:

@@ -203,6 +203,7 @@ void AtomicFileWriter::Write(const void* data, std::size_t size) {
     if (!fd_.valid()) Refuse(FileReason::Of(FileProblem::WriterClosed));
     std::optional<BrokenPipeSignalHeld> pipeSignal;
     if (inPlace_) pipeSignal.emplace();
+    synced_ = false;
     const auto* p = static_cast<const char*>(data);
     while (size > 0) {
         const ssize_t done = steps_.Write(fd_.get(), p, size);
@@ -214,13 +215,20 @@ void AtomicFileWriter::Write(const void* data, std::size_t size) {
     }
 }
 
+void AtomicFileWriter::Sync() {
+    if (!fd_.valid()) Refuse(FileReason::Of(FileProblem::WriterClosed));
+    if (inPlace_ || !syncs_ || synced_) return;
+    if (steps_.SyncFile(fd_.get()) != 0) Fail(errno);
+    synced_ = true;
+}
+
 void AtomicFileWriter::Commit() {
     if (!fd_.valid()) Refuse(FileReason::Of(FileProblem::WriterClosed));
     if (inPlace_) {
         if (fd_.Close() != 0) Fail(errno);
         return;
     }
-    if (syncs_ && steps_.SyncFile(fd_.get()) != 0) Fail(errno);
+    Sync();
     if (steps_.CloseFile(fd_) != 0) Fail(errno);
     const Descriptor folder(steps_.OpenFolder(FolderOf(target_)));
     if (!folder.valid()) Fail(errno);

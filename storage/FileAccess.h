@@ -52,6 +52,10 @@ class AtomicFileWriter {
     /// Appends bytes. Throws FileError.
     void Write(const void* data, std::size_t size);
     void Write(const std::string& text) { Write(text.data(), text.size()); }
+    /// Flushes what is written so far to the disk now (with Durability::OnCommit), so that
+    /// a Commit that follows without more writes only names the file: the slow part of a
+    /// write can run before the caller decides whether it is committed. Throws FileError.
+    void Sync();
     /// Flushes the file to the disk, puts it in place of the target and flushes the
     /// folder. On a failure the previous file is restored where the system allows it.
     /// Throws FileError.
@@ -80,6 +84,7 @@ class AtomicFileWriter {
     bool unnamed_ = false;  // an O_TMPFILE file, named only at commit
     bool rollBack_ = true;  // false in the writer that restores the previous content
     bool syncs_ = true;     // Durability::OnCommit
+    bool synced_ = false;   // nothing written since the last Sync
 };
 
 /// Writes the whole file atomically. Throws FileError.

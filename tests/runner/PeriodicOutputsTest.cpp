@@ -8,10 +8,13 @@
 
 #include <QImage>
 #include <atomic>
+#include <condition_variable>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <latch>
+#include <mutex>
+#include <set>
 
 #include "core/FileError.h"
 #include "runner/BackgroundWrites.h"
@@ -176,12 +179,13 @@ TEST(PeriodicOutputs, NothingIsWrittenAfterAWriteFails) {
     try {
         outputs.Finish();
         ADD_FAILURE() << "the failed write was not reported";
-    } catch (const FileError& failure) {
-        EXPECT_NE(failure.path().find("frame-000020.png"), std::string::npos) << failure.path();
+    } catch (const PeriodicWriteError& failure) {
+        EXPECT_NE(failure.first().path().find("frame-000020.png"), std::string::npos)
+            << failure.first().path();
     }
     EXPECT_TRUE(outputs.failed());
     outputs.AfterTick(30, true, run);
-    EXPECT_THROW(outputs.Finish(), FileError);
+    EXPECT_THROW(outputs.Finish(), PeriodicWriteError);
     SetWriteLimitForTesting(nullptr);
     EXPECT_EQ(EntriesOf(f.path("f")), Names{"frame-000010.png"});
 }
@@ -191,25 +195,93 @@ TEST(BackgroundWrites, EveryWriteRunsOnceAndAFailureDropsTheWritesBehindIt) {
     {
         BackgroundWrites writes(4, 8);
         for (int k = 0; k < 1000; ++k)
-            writes.Post([&] { ++done; });
+            writes.Post([&](const auto&) { ++done; });
         writes.Finish();
         EXPECT_EQ(done, 1000);
     }
     // One thread: the failing write holds until the others are queued behind it.
     BackgroundWrites writes(1, 100);
     std::latch queued(1);
-    writes.Post([&] {
+    writes.Post([&](const auto&) {
         queued.wait();
         throw FileError(FileAction::Write, "first", FileReason::System(ENOSPC));
     });
     for (int k = 0; k < 10; ++k)
-        writes.Post([&] { ++done; });
+        writes.Post([&](const auto&) { ++done; });
     queued.count_down();
     EXPECT_THROW(writes.Finish(), FileError);
     EXPECT_TRUE(writes.failed());
-    writes.Post([&] { ++done; });
+    writes.Post([&](const auto&) { ++done; });
     EXPECT_THROW(writes.Finish(), FileError);
     EXPECT_EQ(done, 1000);
+}
+
+TEST(BackgroundWrites, FilesAppearInTheOrderPostedAndTheEarliestFailureIsTheOneReported) {
+    BackgroundWrites writes(4, 16);
+    std::latch laterFailed(1);
+    std::atomic<int> committed{0}, dropped{0};
+    auto commitInTurn = [&](const BackgroundWrites::EarlierSucceeded& earlierSucceeded) {
+        ++(earlierSucceeded() ? committed : dropped);
+    };
+    writes.Post(commitInTurn);  // 0: ends before the failures, so it is in turn
+    writes.Post([&](const auto& earlierSucceeded) {  // 1: fails after 3 has failed
+        ASSERT_TRUE(earlierSucceeded());
+        laterFailed.wait();
+        throw FileError(FileAction::Write, "one", FileReason::System(EIO));
+    });
+    writes.Post(commitInTurn);  // 2: after 1, so never committed
+    writes.Post([&](const auto&) {
+        laterFailed.count_down();
+        throw FileError(FileAction::Write, "three", FileReason::System(ENOSPC));
+    });
+    try {
+        writes.Finish();
+        ADD_FAILURE() << "no failure reported";
+    } catch (const FileError& failure) {
+        EXPECT_EQ(failure.path(), "one");  // the earlier posted, though it failed later
+    }
+    EXPECT_EQ(writes.failures(), 2);
+    EXPECT_EQ(committed, 1);
+    EXPECT_EQ(dropped, 1);
+}
+
+TEST(PeriodicOutputs, AFullDiskLeavesTheFilesBeforeTheFirstFailedOneAndNoneAfter) {
+    TempFolder f;
+    // Frame 3 fails only once frames 4 and 5 are being written and 5 has failed already, so
+    // that files after it are under way when it fails: none of them may appear.
+    std::mutex mutex;
+    std::condition_variable seen;
+    std::set<std::string> writing;
+    auto frame = [](const std::string& path, char k) {
+        return path.find(std::string("frame-00000") + k) != std::string::npos;
+    };
+    SetWriteFaultForTesting([&](const WriteAttempt& attempt) {
+        if (attempt.step != WriteStep::Write) return 0;
+        std::unique_lock lock(mutex);
+        writing.insert(attempt.path.substr(attempt.path.rfind('/') + 1));
+        seen.notify_all();
+        if (frame(attempt.path, '5')) return ENOSPC;
+        if (!frame(attempt.path, '3')) return 0;
+        seen.wait_for(lock, std::chrono::seconds(10), [&] { return writing.size() >= 5; });
+        return ENOSPC;
+    });
+    RunState run;
+    run.store = StoreOf({Moving(1, 0)});
+    {
+        PeriodicOutputs outputs(f.path("f"), "", 1);
+        for (int step = 1; step <= 6; ++step)
+            outputs.AfterTick(step, step == 6, run);
+        try {
+            outputs.Finish();
+            ADD_FAILURE() << "the failed writes were not reported";
+        } catch (const PeriodicWriteError& failure) {
+            EXPECT_NE(failure.first().path().find("frame-000003.png"), std::string::npos)
+                << failure.first().path();
+            EXPECT_EQ(failure.othersFailed(), 1);
+        }
+    }
+    SetWriteFaultForTesting(nullptr);
+    EXPECT_EQ(EntriesOf(f.path("f")), (Names{"frame-000001.png", "frame-000002.png"}));
 }
 
 TEST(ProgressLine, RateAndTimeLeftFromTheStepsDone) {
