@@ -212,6 +212,9 @@ std::string ArgumentMessage(const ArgumentError& e) {
         case ArgumentProblem::ResumeWith:
             return "--resume нельзя сочетать с " + e.value() +
                    ": звезды, параметры, плоскость и зерно берутся из файла состояния.";
+        case ArgumentProblem::UnknownQuotients:
+            return "Способ деления --quotients " + Quoted(e.value()) +
+                   " неизвестен: допустимы auto, reciprocals и divisions.";
     }
     return {};
 }

@@ -12,45 +12,78 @@ Integrator::Integrator() : Integrator(IntegratorOptions{}) {}
 Integrator::Integrator(const IntegratorOptions& options) : options_(options) {
     if (!CpuSupports(options_.width)) options_.width = WidestSupportedSimd();
     if (options_.threads <= 0) options_.threads = AvailableCores();
+    ChooseKernel();
 }
 
 Integrator::~Integrator() = default;
+
+// The kernel is fixed here, or, in the automatic way with two kernels to choose from, the
+// reciprocals' until the first phase of kCalibrateFromBodies or more has timed both.
+void Integrator::ChooseKernel() {
+    const RowBlockKernel reciprocals = KernelFor(options_.width, true);
+    const RowBlockKernel divisions = KernelFor(options_.width, false);
+    if (reciprocals == divisions) {
+        kernel_ = divisions;
+        choice_ = {Quotients::Divisions, ChoiceBasis::OnlyWay};
+    } else if (options_.quotients == Quotients::Automatic) {
+        kernel_ = reciprocals;
+        choice_ = {Quotients::Reciprocals, ChoiceBasis::SmallPhases};
+        calibration_ = std::make_unique<KernelCalibration>(reciprocals, divisions);
+    } else {
+        const bool corrected = options_.quotients == Quotients::Reciprocals;
+        kernel_ = corrected ? reciprocals : divisions;
+        choice_ = {options_.quotients, ChoiceBasis::Asked};
+    }
+}
 
 int Integrator::ThreadsFor(int n) const {
     return n >= options_.parallelFromBodies ? options_.threads : 1;
 }
 
-// The flags are tested once per row block: often enough to name the block that faulted,
-// rarely enough to cost nothing next to its pairs. Stops at the first block that raises a
-// fault flag and returns its first row, or n when none did: the exact search starts there
-// and never reads the rows after the faulting one.
-int Integrator::ComputeRowBlocks(int firstBlock, int endBlock) {
-    const RowBlockKernel kernel = KernelFor(options_.width, options_.correctedReciprocals);
+// The blocks [firstBlock, endBlock), the first of them timed with both kernels while the
+// calibration goes on. Returns the first row of a block that raised a fault flag, or n.
+int Integrator::ComputeRowBlocks(RowBlockKernel kernel, int firstBlock, int endBlock,
+                                 bool calibrate) {
     const RowBlockArgs args = ws_.KernelArgs();
     const int lanes = Lanes(options_.width);
-    for (int block = firstBlock; block < endBlock; ++block) {
-        const int row0 = block * lanes;
-        ClearFpFlags();
-        kernel(args, row0);
-        if (TestFpFault() != FpFault::None) return row0;
+    if (calibrate) {
+        const int faulty = calibration_->Run(args, lanes, firstBlock, endBlock, firstBlock);
+        if (faulty < ws_.n) return faulty;
+        if (calibration_->done()) kernel = calibration_->Faster();
     }
-    return ws_.n;
+    return ComputeRowBlockRange(kernel, args, lanes, firstBlock, endBlock);
 }
 
 // Each thread takes a contiguous run of row blocks and tests its own flags, which are per
-// thread; the first faulting row of all is where the exact search starts.
+// thread; the first faulting row of all is where the exact search starts. The calibration
+// times the calling thread's part only, beside the others at work as in every phase, and
+// the kernel it chooses is taken for the later blocks of that part and every later pass.
 int Integrator::ComputeRowsFast() {
     const int lanes = Lanes(options_.width);
     const int blocks = (ws_.n + lanes - 1) / lanes;
     const int threads = ThreadsFor(ws_.n);
-    if (threads == 1) return ComputeRowBlocks(0, blocks);
-    if (!pool_) pool_ = std::make_unique<WorkerPool>(threads);
-    firstFaultRow_.assign(static_cast<std::size_t>(threads), ws_.n);
-    pool_->Run([&](int part) {
-        const int first = blocks * part / threads, end = blocks * (part + 1) / threads;
-        firstFaultRow_[static_cast<std::size_t>(part)] = ComputeRowBlocks(first, end);
-    });
-    return *std::min_element(firstFaultRow_.begin(), firstFaultRow_.end());
+    const bool calibrate =
+        calibration_ && !calibration_->done() && ws_.n >= options_.calibrateFromBodies;
+    const RowBlockKernel kernel = kernel_;
+    int firstFaulty = ws_.n;
+    if (threads == 1) {
+        firstFaulty = ComputeRowBlocks(kernel, 0, blocks, calibrate);
+    } else {
+        if (!pool_) pool_ = std::make_unique<WorkerPool>(threads);
+        firstFaultRow_.assign(static_cast<std::size_t>(threads), ws_.n);
+        pool_->Run([&](int part) {
+            const int first = blocks * part / threads, end = blocks * (part + 1) / threads;
+            firstFaultRow_[static_cast<std::size_t>(part)] =
+                ComputeRowBlocks(kernel, first, end, calibrate && part == 0);
+        });
+        firstFaulty = *std::min_element(firstFaultRow_.begin(), firstFaultRow_.end());
+    }
+    if (calibrate && calibration_->done()) {
+        kernel_ = calibration_->Faster();
+        choice_ = calibration_->Choice();
+        calibration_.reset();
+    }
+    return firstFaulty;
 }
 
 IntegrationResult Integrator::Integrate(Store& store) {

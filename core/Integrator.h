@@ -8,6 +8,7 @@
 
 #include "core/FpFault.h"
 #include "core/IntegrationWorkspace.h"
+#include "core/KernelCalibration.h"
 #include "core/SerialEnergy.h"
 #include "core/SimdWidth.h"
 #include "core/Store.h"
@@ -36,9 +37,10 @@ struct IntegratorOptions {
     SimdWidth width = WidestSupportedSimd();
     /// Bodies from which the fast path spreads its rows over the threads.
     int parallelFromBodies = kParallelFromBodies;
-    /// Quotients from corrected reciprocals (two divisions a pair instead of five) where the
-    /// processor has the fused multiply-add; the same doubles either way.
-    bool correctedReciprocals = true;
+    /// How the fast path divides; the same doubles every way.
+    Quotients quotients = Quotients::Automatic;
+    /// Bodies from which the automatic way times both kernels on the first such phase.
+    int calibrateFromBodies = kCalibrateFromBodies;
 };
 
 class Integrator {
@@ -56,6 +58,8 @@ class Integrator {
     const IntegratorOptions& options() const { return options_; }
     /// The threads the fast path uses for n bodies.
     int ThreadsFor(int n) const;
+    /// The way of dividing the fast path runs with now, and why.
+    const KernelChoice& kernelChoice() const { return choice_; }
 
   private:
     IntegrationResult IntegrateReference(Store& store);
@@ -63,9 +67,14 @@ class Integrator {
     IntegrationResult Resolve(Store& store, int firstSuspectRow);
     FpFault FirstFaultOfRow(int row, double energy) const;
     int ComputeRowsFast();
-    int ComputeRowBlocks(int firstBlock, int endBlock);
+    int ComputeRowBlocks(RowBlockKernel kernel, int firstBlock, int endBlock, bool calibrate);
+    void ChooseKernel();
 
     IntegratorOptions options_;
+    RowBlockKernel kernel_ = nullptr;  ///< the kernel of the way chosen
+    KernelChoice choice_;
+    /// Until the automatic way has timed both kernels; absent when there is nothing to choose.
+    std::unique_ptr<KernelCalibration> calibration_;
     IntegrationWorkspace ws_;
     SerialEnergy energy_;
     std::unique_ptr<WorkerPool> pool_;  ///< started at the first phase that uses it

@@ -97,6 +97,7 @@ enum class ArgumentProblem {
     EmptyFolderName,      ///< value holds the option given an empty folder name
     BadSeed,              ///< value holds the text given to --seed
     ResumeWith,           ///< value holds the option that the restart file already settles
+    UnknownQuotients,     ///< value holds the text given to --quotients
 };
 
 /// Arguments that cannot run: the problem and the value given.

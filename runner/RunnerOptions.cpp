@@ -38,6 +38,11 @@ struct Options {
         "seed", "Другое случайное облако тех же параметров: 0..4294967295 (по умолчанию 0).", "S"};
     QCommandLineOption reference{
         "reference", "Простой цикл по одной паре звезд на одном потоке (эталон для проверок)."};
+    QCommandLineOption quotients{"quotients",
+                                 "Способ деления: auto (быстрейший на этом процессоре, по "
+                                 "умолчанию), reciprocals (исправленные обратные величины) или "
+                                 "divisions (пять делений на пару). Результаты одинаковы.",
+                                 "WAY"};
 };
 
 long long StepCount(const QString& text) {
@@ -60,6 +65,13 @@ long long Period(const QString& text) {
     const long long every = text.toLongLong(&ok);
     if (!ok || every < 1) throw ArgumentError(ArgumentProblem::BadPeriod, ArgumentBytes(text));
     return every;
+}
+
+Quotients QuotientWay(const QString& text) {
+    if (text == "auto") return Quotients::Automatic;
+    if (text == "reciprocals") return Quotients::Reciprocals;
+    if (text == "divisions") return Quotients::Divisions;
+    throw ArgumentError(ArgumentProblem::UnknownQuotients, ArgumentBytes(text));
 }
 
 // A file or folder option: its value as the bytes given; given empty, it is refused.
@@ -133,7 +145,7 @@ RunnerRequest ParseRunnerArguments(const std::vector<std::string>& arguments) {
     const Options o;
     parser.addOptions({o.settings, o.open, o.steps, o.plane, o.save, o.photo, o.log, o.every,
                        o.frames, o.checkpoints, o.saveState, o.resume, o.seed, o.threads,
-                       o.reference});
+                       o.reference, o.quotients});
     if (!parser.parse(texts))
         throw ArgumentError(ArgumentProblem::Unparsable, ArgumentBytes(parser.errorText()));
     // Printed by the caller, which can tell when standard output cannot take it.
@@ -158,6 +170,8 @@ RunnerRequest ParseRunnerArguments(const std::vector<std::string>& arguments) {
     if (parser.isSet(o.steps)) options.steps = StepCount(parser.value(o.steps));
     if (parser.isSet(o.threads)) options.integration.threads = ThreadCount(parser.value(o.threads));
     options.integration.reference = parser.isSet(o.reference);
+    if (parser.isSet(o.quotients))
+        options.integration.quotients = QuotientWay(parser.value(o.quotients));
     ReadPeriodicOutputs(parser, o, options);
     return {options, {}};
 }

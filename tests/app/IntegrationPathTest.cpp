@@ -1,5 +1,5 @@
 // The runner's choice of integration path changes nothing: the same snapshot, log and
-// texts with the plain loop, on one thread and on several.
+// texts with the plain loop, on one thread and on several, with either way of dividing.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -10,11 +10,11 @@
 
 namespace {
 
-// The default cloud with enough stars to spread the rows over threads, and a rotating frame.
-void WriteSettings(const std::string& path) {
-    std::ofstream(path, std::ios::binary) << "\" 315360000\"\r\n\"6.67e-11\"\r\n\"4.61e+32\"\r\n"
-                                             "\"2e+30\"\r\n\"300\"\r\n\"1e+19\"\r\n\"0.5e+18\"\r\n"
-                                             "\"1e-12\"\r\n";
+// The default cloud of n stars in a rotating frame.
+void WriteSettings(const std::string& path, int n = 300) {
+    std::ofstream(path, std::ios::binary)
+        << "\" 315360000\"\r\n\"6.67e-11\"\r\n\"4.61e+32\"\r\n\"2e+30\"\r\n\"" << n
+        << "\"\r\n\"1e+19\"\r\n\"0.5e+18\"\r\n\"1e-12\"\r\n";
 }
 
 struct RunFiles {
@@ -41,6 +41,35 @@ TEST(RunnerIntegrationPath, SameSnapshotWithAndWithoutTheReferenceLoop) {
         EXPECT_TRUE(fast.snapshot == reference.snapshot) << options;
         EXPECT_EQ(fast.log, reference.log) << options;
         EXPECT_EQ(fast.out, reference.out) << options;
+    }
+}
+
+TEST(RunnerIntegrationPath, EveryWayOfDividingGivesTheSameSnapshotAndLog) {
+    // Enough stars for the automatic way to time both kernels and to spread the rows.
+    TempFolder folder;
+    WriteSettings(folder.path("Kvorax.ini"), 700);
+    const RunFiles reference = RunWith(folder, "--reference");
+    ASSERT_EQ(reference.status, 0);
+    ASSERT_EQ(reference.snapshot.size(), 2u + 56u * 700u);
+    for (const std::string way : {"auto", "reciprocals", "divisions"}) {
+        for (const std::string threads : {"--threads 1", "--threads 2"}) {
+            const std::string options = "--quotients " + way + " " + threads;
+            const RunFiles fast = RunWith(folder, options);
+            EXPECT_EQ(fast.status, 0) << options;
+            EXPECT_TRUE(fast.snapshot == reference.snapshot) << options;
+            EXPECT_EQ(fast.log, reference.log) << options;
+            EXPECT_EQ(fast.out, reference.out) << options;
+        }
+    }
+}
+
+TEST(RunnerIntegrationPath, UnknownWaysOfDividingAreRefused) {
+    TempFolder folder;
+    for (const std::string way : {"fast", "Auto", "auto,divisions", "''"}) {
+        const RunResult r = RunRunner(folder, "--quotients " + way);
+        EXPECT_EQ(r.status, 2) << way;
+        EXPECT_NE(r.err.find("--quotients"), std::string::npos) << way << ": " << r.err;
+        if (way != "''") EXPECT_NE(r.err.find("«" + way + "»"), std::string::npos) << r.err;
     }
 }
 

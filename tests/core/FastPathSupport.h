@@ -44,7 +44,7 @@ inline IntegratorOptions FastOptions(const Config& c) {
     o.width = c.width;
     o.threads = c.threads;
     o.parallelFromBodies = 0;
-    o.correctedReciprocals = c.corrected;
+    o.quotients = c.corrected ? Quotients::Reciprocals : Quotients::Divisions;
     return o;
 }
 
