@@ -28,6 +28,54 @@ bool InCorrectionWindow(const Body& b) {
            ZeroOrBetween(b.z, -60, 120) && ZeroOrBetween(b.mass, -150, 150);
 }
 
+// The per-row arrays, each with the kernels' pointer to it: what Load sizes and KernelArgs
+// passes on.
+template <class Pointer>
+struct KernelArray {
+    std::vector<double> IntegrationWorkspace::*vector;
+    Pointer RowBlockArgs::*pointer;
+};
+using W = IntegrationWorkspace;
+using A = RowBlockArgs;
+const KernelArray<const double*> kInputs[] = {
+    {&W::x, &A::x},
+    {&W::y, &A::y},
+    {&W::z, &A::z},
+    {&W::mass, &A::mass},
+    {&W::massG, &A::massG},
+    {&W::vx, &A::vx},
+    {&W::vy, &A::vy},
+    {&W::vz, &A::vz},
+    {&W::gridScale, &A::gridScale},
+    {&W::gridLimit, &A::gridLimit},
+};
+const KernelArray<double*> kOutputs[] = {
+    {&W::ax, &A::ax},
+    {&W::ay, &A::ay},
+    {&W::az, &A::az},
+    {&W::nvx, &A::nvx},
+    {&W::nvy, &A::nvy},
+    {&W::nvz, &A::nvz},
+    {&W::nx, &A::nx},
+    {&W::ny, &A::ny},
+    {&W::nz, &A::nz},
+    {&W::kinetic, &A::kinetic},
+    {&W::gridSum, &A::gridSum},
+    {&W::gridLowest, &A::gridLowest},
+    {&W::gridWorstRounding, &A::gridWorstRounding},
+    {&W::rowPairSum, &A::rowPairSum},
+};
+
+// The plain loop forms these at their statements; a flag raised here sends the phase to it.
+// A lone body has no pairs, so its mass × G is never formed there.
+void LoadHoistedValues(IntegrationWorkspace& ws) {
+    ClearFpFlags();
+    ws.w = ws.No * kFrameFactor;
+    for (std::size_t i = 0; i < ws.massG.size(); ++i)
+        ws.massG[i] = ws.n > 1 ? ws.mass[i] * ws.G : 0;
+    ws.hoistedFault = TestFpFault() != FpFault::None;
+}
+
 }  // namespace
 
 void IntegrationWorkspace::Load(const Store& store) {
@@ -35,25 +83,14 @@ void IntegrationWorkspace::Load(const Store& store) {
     G = store.G;
     dT = store.dT;
     No = store.No;
-    ClearFpFlags();
-    w = No * kFrameFactor;
-    hoistedFault = TestFpFault() != FpFault::None;
     const auto size = static_cast<std::size_t>(PaddedRows(n));
-    for (auto* v : {&x,          &y,
-                    &z,          &mass,
-                    &vx,         &vy,
-                    &vz,         &ax,
-                    &ay,         &az,
-                    &nvx,        &nvy,
-                    &nvz,        &nx,
-                    &ny,         &nz,
-                    &kinetic,    &gridScale,
-                    &gridLimit,  &gridSum,
-                    &gridLowest, &gridWorstRounding,
-                    &rowPairSum})
-        v->resize(size);
+    for (const auto& array : kInputs)
+        (this->*array.vector).resize(size);
+    for (const auto& array : kOutputs)
+        (this->*array.vector).resize(size);
     inCorrectionWindow.resize(size);
     const bool GInWindow = ZeroOrBetween(G, -100, 100);
+    nonNegativeAmounts = !(G < 0);
     for (int i = 0; i < static_cast<int>(size); ++i) {
         const Body& b = store.Bodies[i < n ? i : n - 1];
         x[i] = b.x;
@@ -64,7 +101,9 @@ void IntegrationWorkspace::Load(const Store& store) {
         vy[i] = b.vy;
         vz[i] = b.vz;
         inCorrectionWindow[i] = GInWindow && InCorrectionWindow(b);
+        nonNegativeAmounts = nonNegativeAmounts && !(b.mass < 0);
     }
+    LoadHoistedValues(*this);
 }
 
 void IntegrationWorkspace::Commit(Store& store) const {
@@ -82,17 +121,13 @@ void IntegrationWorkspace::Commit(Store& store) const {
 
 RowBlockArgs IntegrationWorkspace::KernelArgs() {
     RowBlockArgs a;
-    a.x = x.data(), a.y = y.data(), a.z = z.data(), a.mass = mass.data();
-    a.vx = vx.data(), a.vy = vy.data(), a.vz = vz.data();
-    a.gridScale = gridScale.data(), a.gridLimit = gridLimit.data();
-    a.ax = ax.data(), a.ay = ay.data(), a.az = az.data();
-    a.nvx = nvx.data(), a.nvy = nvy.data(), a.nvz = nvz.data();
-    a.nx = nx.data(), a.ny = ny.data(), a.nz = nz.data();
-    a.kinetic = kinetic.data(), a.gridSum = gridSum.data(), a.gridLowest = gridLowest.data();
-    a.gridWorstRounding = gridWorstRounding.data();
-    a.rowPairSum = rowPairSum.data();
+    for (const auto& array : kInputs)
+        a.*array.pointer = (this->*array.vector).data();
+    for (const auto& array : kOutputs)
+        a.*array.pointer = (this->*array.vector).data();
     a.blockAmounts = blockAmounts.data();
     a.inCorrectionWindow = inCorrectionWindow.data();
+    a.nonNegativeAmounts = nonNegativeAmounts;
     a.n = n, a.G = G, a.dT = dT, a.w = w;
     return a;
 }

@@ -25,12 +25,15 @@ struct IntegrationWorkspace {
     /// computed by the plain loop, which forms each at its statement and names the fault
     /// where it arises.
     bool hoistedFault = false;
+    /// G and every mass are ≥ 0, so that no pair amount is negative.
+    bool nonNegativeAmounts = false;
 
     // Every array holds PaddedRows(n) entries, so that vector kernels read and write whole
     // vectors. The inputs past n copy the last body: a padding lane then computes exactly
     // what that body's lane computes and raises no flag of its own.
-    // Inputs: committed positions, masses and the velocities before this step.
-    std::vector<double> x, y, z, mass, vx, vy, vz;
+    // Inputs: committed positions, masses and the velocities before this step; and each
+    // mass × G, which the plain loop forms at every pair with that body as j.
+    std::vector<double> x, y, z, mass, massG, vx, vy, vz;
     // Outputs per body: acceleration, new velocity, next position, and the kinetic amount.
     std::vector<double> ax, ay, az, nvx, nvy, nvz, nx, ny, nz, kinetic;
 

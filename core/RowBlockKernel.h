@@ -7,11 +7,12 @@
 /// IntegrationWorkspace). The per-row arrays hold PaddedRows(n) entries, those past n
 /// copies of the last row.
 struct RowBlockArgs {
-    const double *x, *y, *z, *mass, *vx, *vy, *vz, *gridScale, *gridLimit;
+    const double *x, *y, *z, *mass, *massG, *vx, *vy, *vz, *gridScale, *gridLimit;
     double *ax, *ay, *az, *nvx, *nvy, *nvz, *nx, *ny, *nz, *kinetic;
     double *gridSum, *gridLowest, *gridWorstRounding, *rowPairSum;
     double* const* blockAmounts;
     const unsigned char* inCorrectionWindow;  ///< per body: quotients may use reciprocals
+    bool nonNegativeAmounts;                  ///< G and every mass are ≥ 0
     int n;
     double G, dT, w;
 };

@@ -62,3 +62,41 @@ TEST(HoistedValues, FrameFactorOverflowComesAfterTheFirstRowsPairs) {
     Coincide(late, 3, 5);
     ExpectFaultEverywhere(late, FpFault::Overflow, "pair in rows 3 and 5");
 }
+
+namespace {
+
+// Light bodies and one whose mass × G overflows while every mass_i × G × mass_j it enters
+// stays finite: the plain loop meets the overflow at the first pair with that body as j.
+Store WithOverflowingMassG(int n, int heavy) {
+    Store s = RandomStore(n, 31);
+    for (Body& b : s.Bodies)
+        b.mass = 1e-10;
+    s.Bodies[heavy].mass = 1e308;
+    s.G = 4;
+    return s;
+}
+
+}  // namespace
+
+TEST(HoistedValues, MassTimesGOverflowIsFoundAtItsPairInTheFirstRow) {
+    // Row 0 meets the overflow at (0, 30); the coinciding pair of row 24 comes later.
+    Store s = WithOverflowingMassG(40, 30);
+    Coincide(s, 24, 25);
+    ExpectFaultEverywhere(s, FpFault::Overflow, "mass x G of body 30");
+    // Where row 0 meets a coinciding pair first, that is the fault.
+    Store early = WithOverflowingMassG(40, 30);
+    Coincide(early, 0, 3);
+    ExpectFaultEverywhere(early, FpFault::DivisionByZero, "pair (0, 3) before (0, 30)");
+}
+
+TEST(HoistedValues, LoneBodyNeverFormsMassTimesG) {
+    Store s = WithOverflowingMassG(1, 0);
+    s.Bodies[0].vx = s.Bodies[0].vy = s.Bodies[0].vz = 0;  // a kinetic amount of 0
+    const Outcome plain = RunWith(ReferenceOptions(), s);
+    ASSERT_EQ(plain.result.fault, FpFault::None);
+    for (const Config& c : AllConfigs()) {
+        const Outcome fast = RunWith(FastOptions(c), s);
+        ASSERT_EQ(fast.result.fault, FpFault::None) << c.Name();
+        ExpectSameBits(plain.store, fast.store, c.Name());
+    }
+}
