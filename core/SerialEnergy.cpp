@@ -15,6 +15,9 @@ namespace {
 
 constexpr double kTwoTo52 = 0x1p52, kTwoTo53 = 0x1p53;
 
+// 256 bodies keep 512 KiB of pair amounts.
+constexpr int kKeepAllAmountsUpTo = 256;
+
 // Binades are used only well inside the normal range, where u and the scale are normal
 // powers of two and no clamped amount in grid units can overflow.
 constexpr int kLowestExponent = -900, kHighestExponent = 1000;
@@ -68,20 +71,22 @@ std::optional<double> MoveOnGrid(double S, double scale, double units) {
     return (A + units) / scale;
 }
 
-// Adds a stretch of amounts on the grid of Energy, if that is exact; false otherwise.
+// Adds a stretch of amounts on the grid of Energy, if that is exact; false otherwise. The
+// units are whole numbers, summed exactly in any order while below 2^53 (and once one sum
+// is past it, so is the total, which MoveOnGrid refuses): four sums run side by side.
 bool AddStretchOnGrid(double& Energy, const double* a, std::size_t count) {
     const double scale = GridScale(Energy), limit = GridLimit(Energy);
     if (scale == 0) return false;
-    double units = 0, lowest = 0, worstRounding = 0;
+    double units[4] = {}, lowest = 0, worstRounding = 0;
     for (std::size_t t = 0; t < count; ++t) {
         const double v = std::clamp(a[t], -limit, limit) * scale;
         const double rounded = (v + kTwoTo52) - kTwoTo52;  // ties to even, for v < 2^52
         worstRounding = std::max(worstRounding, std::fabs(v - rounded));
         lowest = std::min(lowest, v);
-        units += rounded;
+        units[t % 4] += rounded;
     }
     if (lowest < 0 || worstRounding >= 0.5) return false;
-    const auto moved = MoveOnGrid(Energy, scale, units);
+    const auto moved = MoveOnGrid(Energy, scale, (units[0] + units[1]) + (units[2] + units[3]));
     if (moved) Energy = *moved;
     return moved.has_value();
 }
@@ -99,8 +104,13 @@ bool MayLeaveItsBinade(double from, double to) {
 }  // namespace
 
 double AddInOrder(double Energy, const double* amounts, std::size_t count) {
-    constexpr std::size_t kStretch = 64;
-    for (std::size_t k = 0; k < count; k += kStretch) {
+    // A stretch that the grid cannot take is added one amount at a time: short stretches
+    // keep that part short.
+    constexpr std::size_t kStretch = 32;
+    std::size_t k = 0;
+    for (; k < count && !BinadeOf(Energy); ++k)  // a sum of 0 has no grid yet
+        Energy = amounts[k] + Energy;
+    for (; k < count; k += kStretch) {
         const std::size_t m = std::min(kStretch, count - k);
         if (AddStretchOnGrid(Energy, amounts + k, m)) continue;
         for (std::size_t t = k; t < k + m; ++t)
@@ -140,12 +150,16 @@ void SerialEnergy::SetGrid(IntegrationWorkspace& ws) const {
 }
 
 // The blocks with a row that may leave its binade keep their pair amounts, so that such a
-// row is added one amount at a time without computing its amounts again.
+// row is added one amount at a time without computing its amounts again. Up to
+// kKeepAllAmountsUpTo bodies every block keeps them: the table fits in the cache and a row
+// that the grid refuses for a tie (frequent where some bodies are far heavier than the
+// rest) is then added without computing its pairs again either.
 void SerialEnergy::ChooseAmountStores(IntegrationWorkspace& ws) {
     const int blocks = (ws.n + lanes_ - 1) / lanes_;
-    keep_.assign(static_cast<std::size_t>(blocks), false);
-    int kept = 0;
-    for (int i = 0; !predicted_.empty() && i < ws.n; ++i) {
+    const bool keepAll = ws.n <= kKeepAllAmountsUpTo;
+    keep_.assign(static_cast<std::size_t>(blocks), keepAll);
+    int kept = keepAll ? blocks : 0;
+    for (int i = 0; !keepAll && !predicted_.empty() && i < ws.n; ++i) {
         const std::size_t b = static_cast<std::size_t>(i / lanes_);
         if (!keep_[b] && MayLeaveItsBinade(predicted_[i], predicted_[i + 1]))
             keep_[b] = true, ++kept;
