@@ -68,24 +68,37 @@ std::optional<double> MoveOnGrid(double S, double scale, double units) {
         return std::nullopt;
     const double A = S * scale;  // the sum in grid units: an integer in [2^52, 2^53)
     if (!(A + units < kTwoTo53)) return std::nullopt;
-    return (A + units) / scale;
+    // ÷ scale as × 2^(e-52), the same double: both are exact scalings by a power of two.
+    return (A + units) * std::copysign(PowerOfTwo(*e - 52), scale);
 }
 
 // Adds a stretch of amounts on the grid of Energy, if that is exact; false otherwise. The
 // units are whole numbers, summed exactly in any order while below 2^53 (and once one sum
-// is past it, so is the total, which MoveOnGrid refuses): four sums run side by side.
+// is past it, so is the total, which MoveOnGrid refuses), and the lowest value and the worst
+// rounding do not depend on the order either: four lanes run side by side.
 bool AddStretchOnGrid(double& Energy, const double* a, std::size_t count) {
     const double scale = GridScale(Energy), limit = GridLimit(Energy);
     if (scale == 0) return false;
-    double units[4] = {}, lowest = 0, worstRounding = 0;
-    for (std::size_t t = 0; t < count; ++t) {
-        const double v = std::clamp(a[t], -limit, limit) * scale;
+    constexpr std::size_t kLanes = 4;
+    double units[kLanes] = {}, lowest[kLanes] = {}, worstRounding[kLanes] = {};
+    auto add = [&](std::size_t lane, double amount) {
+        const double v = std::clamp(amount, -limit, limit) * scale;
         const double rounded = (v + kTwoTo52) - kTwoTo52;  // ties to even, for v < 2^52
-        worstRounding = std::max(worstRounding, std::fabs(v - rounded));
-        lowest = std::min(lowest, v);
-        units[t % 4] += rounded;
+        worstRounding[lane] = std::max(worstRounding[lane], std::fabs(v - rounded));
+        lowest[lane] = std::min(lowest[lane], v);
+        units[lane] += rounded;
+    };
+    std::size_t t = 0;
+    for (; t + kLanes <= count; t += kLanes)
+        for (std::size_t lane = 0; lane < kLanes; ++lane)
+            add(lane, a[t + lane]);
+    for (; t < count; ++t)
+        add(0, a[t]);
+    for (std::size_t lane = 1; lane < kLanes; ++lane) {
+        lowest[0] = std::min(lowest[0], lowest[lane]);
+        worstRounding[0] = std::max(worstRounding[0], worstRounding[lane]);
     }
-    if (lowest < 0 || worstRounding >= 0.5) return false;
+    if (lowest[0] < 0 || worstRounding[0] >= 0.5) return false;
     const auto moved = MoveOnGrid(Energy, scale, (units[0] + units[1]) + (units[2] + units[3]));
     if (moved) Energy = *moved;
     return moved.has_value();
