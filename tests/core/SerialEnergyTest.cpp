@@ -87,6 +87,23 @@ TEST(SerialEnergy, GridShortcutIsThePlainSumOnItsHardCases) {
     ExpectAddInOrderIsPlain(0x1p-1060, std::vector<double>(100, 0x1p-1070), "subnormal sums");
 }
 
+TEST(SerialEnergy, GridStretchesFindATieInAnyLaneAndTheTail) {
+    const double u = 0x1p-12, odd = 0x1p40 + u;  // u: the last bit of sums in [2^40, 2^41)
+    for (std::size_t count : {1u, 3u, 5u, 31u, 32u, 33u, 70u}) {
+        for (std::size_t at = 0; at < count; at += 1 + count / 7) {
+            std::vector<double> amounts(count, 3 * u);
+            amounts[at] = u / 2;  // the one tie, in the lane at % 4 or in the tail
+            ExpectAddInOrderIsPlain(odd, amounts, "one tie");
+            amounts[at] = -u;  // the one amount of the other sign
+            ExpectAddInOrderIsPlain(odd, amounts, "one negative amount");
+        }
+    }
+    // Each lane's sum stays below 2^53 units while the total leaves the binade.
+    ExpectAddInOrderIsPlain(odd, std::vector<double>(64, 0x1p34), "the binade left in every lane");
+    ExpectAddInOrderIsPlain(0, {0x1p-3, 0x1p40, u, u / 2, 5 * u}, "a sum of 0 first");
+    ExpectAddInOrderIsPlain(0, {-0.0, -0.0, 1.0}, "minus zeros onto zero");
+}
+
 TEST(SerialEnergy, FastPathEqualsThePlainLoopOverPhases) {
     for (int n : {1, 2, 7, 8, 9, 17, 100, 1000})
         ExpectPhasesEqual(RandomStore(n, 300u + n), 3, "N=" + std::to_string(n));
