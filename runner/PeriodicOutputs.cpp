@@ -71,13 +71,36 @@ void PeriodicOutputs::AfterFault(std::int64_t step, const RunState& run) {
 namespace {
 
 // The content goes to the disk beside the other writes; the file takes its name only after
-// every earlier file has, and not at all when one of them failed.
+// every earlier file has, and not at all when one of them failed. The folder was cleared of
+// killed writers' temporaries when the run began.
 void WriteInTurn(const std::string& path, const Bytes& bytes, Durability durability,
                  const BackgroundWrites::EarlierSucceeded& earlierSucceeded) {
-    AtomicFileWriter writer(path, durability);
+    AtomicFileWriter writer(path, durability, Leftovers::FolderCleared);
     writer.Write(bytes.data(), bytes.size());
     writer.Sync();
     if (earlierSucceeded()) writer.Commit();
+}
+
+// A checkpoint and its restart file as one write, both or neither: both reach the disk, then
+// take their names under one flush of the folder, which is much of what a durable file
+// costs. The restart file takes its name last, so that a kill between the two names leaves
+// a checkpoint without its restart file, never a restart file ahead of its checkpoint: the
+// files on the disk are still those of the first steps, and a run resumed from the restart
+// file before writes this checkpoint again, the same to the byte. Each file is whole and of
+// its tick on its own, so a power cut, which may keep either name, cannot make a restart
+// file that --resume would read wrongly.
+void WriteCheckpointInTurn(const std::string& snapshotPath, const Bytes& snapshot,
+                           const std::string& restartPath, const Bytes& restart,
+                           const BackgroundWrites::EarlierSucceeded& earlierSucceeded) {
+    AtomicFileWriter snapshotWriter(snapshotPath, Durability::OnCommit, Leftovers::FolderCleared);
+    AtomicFileWriter restartWriter(restartPath, Durability::OnCommit, Leftovers::FolderCleared);
+    snapshotWriter.Write(snapshot.data(), snapshot.size());
+    restartWriter.Write(restart.data(), restart.size());
+    snapshotWriter.Sync();
+    restartWriter.Sync();
+    if (!earlierSucceeded()) return;
+    AtomicFileWriter* const inOrder[] = {&snapshotWriter, &restartWriter};
+    AtomicFileWriter::CommitTogether(inOrder);
 }
 
 }  // namespace
@@ -97,13 +120,11 @@ void PeriodicOutputs::Write(std::int64_t step, const Store& store, const Picture
         });
     }
     if (!checkpoints_.empty()) {
-        writes_->Post([path = StepFileName(checkpoints_, "step-", step, ".kvx"),
-                       bytes = EncodeSnapshot(store)](const auto& earlierSucceeded) {
-            WriteInTurn(path, bytes, Durability::OnCommit, earlierSucceeded);
-        });
-        writes_->Post([path = StepFileName(checkpoints_, "step-", step, ".kvxr"),
-                       bytes = std::move(restart)](const auto& earlierSucceeded) {
-            WriteInTurn(path, bytes, Durability::OnCommit, earlierSucceeded);
+        writes_->Post([snapshotPath = StepFileName(checkpoints_, "step-", step, ".kvx"),
+                       snapshot = EncodeSnapshot(store),
+                       restartPath = StepFileName(checkpoints_, "step-", step, ".kvxr"),
+                       restart = std::move(restart)](const auto& earlierSucceeded) {
+            WriteCheckpointInTurn(snapshotPath, snapshot, restartPath, restart, earlierSucceeded);
         });
     }
 }

@@ -93,7 +93,8 @@ Bytes ReadFilePrefix(const std::string& path, std::size_t maxBytes) {
     return bytes;
 }
 
-AtomicFileWriter::AtomicFileWriter(const std::string& path, Durability durability)
+AtomicFileWriter::AtomicFileWriter(const std::string& path, Durability durability,
+                                   Leftovers leftovers)
     : path_(path), syncs_(durability == Durability::OnCommit) {
     if (path.empty()) Refuse(FileReason::Of(FileProblem::EmptyName));
     if (OpenInPlace()) return;
@@ -105,7 +106,8 @@ AtomicFileWriter::AtomicFileWriter(const std::string& path, Durability durabilit
     const bool exists = ::stat(target_.c_str(), &st) == 0;
     if (exists && S_ISDIR(st.st_mode)) Fail(EISDIR);
     if (exists) RefuseIfNotWritable();
-    RemoveStaleTemporaries(target_);
+    if (leftovers == Leftovers::Remove || FolderOf(target_) != FolderOf(path_))
+        RemoveStaleTemporaries(target_);
     if (!OpenUnnamed()) OpenNamed();
     // A replaced file keeps its permissions.
     if (exists && S_ISREG(st.st_mode)) ::fchmod(fd_.get(), st.st_mode & 07777);
@@ -186,6 +188,9 @@ void AtomicFileWriter::Discard() {
     fd_.Close();
     if (!tempPath_.empty()) ::unlink(tempPath_.c_str());
     tempPath_.clear();
+    folder_.Close();
+    previous_.Close();
+    named_ = false;
     // Last, so that the temporary stays marked as in use for as long as it has a name.
     inUse_.Close();
 }
@@ -223,6 +228,38 @@ void AtomicFileWriter::Sync() {
 }
 
 void AtomicFileWriter::Commit() {
+    AtomicFileWriter* const self[] = {this};
+    CommitTogether(self);
+}
+
+void AtomicFileWriter::CommitTogether(std::span<AtomicFileWriter* const> writers) {
+    for (AtomicFileWriter* writer : writers)
+        writer->ReadyToName();
+    for (std::size_t k = 0; k < writers.size(); ++k) {
+        try {
+            writers[k]->Name();
+        } catch (const FileError&) {
+            RollBackNamed(writers.first(k));
+            throw;
+        }
+    }
+    // Only now are the names on the disk, and a power cut cannot bring the old files back.
+    // Files of one folder share its flush.
+    for (std::size_t k = 0; k < writers.size(); ++k) {
+        if (FlushedBefore(writers.first(k), FolderOf(writers[k]->target_))) continue;
+        if (const int error = writers[k]->SyncFolder()) {
+            RollBackNamed(writers);
+            writers[k]->Fail(error);
+        }
+    }
+    for (AtomicFileWriter* writer : writers)
+        writer->Discard();
+}
+
+// Everything before the naming, whose failures leave the target untouched: the content on
+// the disk, and the file closed, which reports the close's own errors. A device or a pipe
+// is done here.
+void AtomicFileWriter::ReadyToName() {
     if (!fd_.valid()) Refuse(FileReason::Of(FileProblem::WriterClosed));
     if (inPlace_) {
         if (fd_.Close() != 0) Fail(errno);
@@ -230,20 +267,40 @@ void AtomicFileWriter::Commit() {
     }
     Sync();
     if (steps_.CloseFile(fd_) != 0) Fail(errno);
-    const Descriptor folder(steps_.OpenFolder(FolderOf(target_)));
-    if (!folder.valid()) Fail(errno);
+}
+
+void AtomicFileWriter::Name() {
+    if (inPlace_) return;
+    folder_ = Descriptor(steps_.OpenFolder(FolderOf(target_)));
+    if (!folder_.valid()) Fail(errno);
     // Kept open to restore the previous content should the folder not reach the disk.
-    const Descriptor previous(
-        ::open(target_.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    const bool replacing = previous.valid() || errno != ENOENT;
-    PutInPlace(replacing);
-    // Only now is the rename on the disk, and a power cut cannot bring the old file back.
-    if (syncs_ && steps_.SyncFolder(folder.get()) != 0 && !FolderSyncUnsupported(errno)) {
-        const int error = errno;
-        if (rollBack_) RollBack(previous.get(), replacing);
-        Fail(error);
+    previous_ = Descriptor(::open(target_.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    replacing_ = previous_.valid() || errno != ENOENT;
+    PutInPlace(replacing_);
+    named_ = true;
+}
+
+bool AtomicFileWriter::FlushedBefore(std::span<AtomicFileWriter* const> earlier,
+                                     const std::string& folder) {
+    for (const AtomicFileWriter* writer : earlier)
+        if (!writer->inPlace_ && writer->syncs_ && FolderOf(writer->target_) == folder) return true;
+    return false;
+}
+
+// 0, or the error of a flush of the folder that failed.
+int AtomicFileWriter::SyncFolder() {
+    if (inPlace_ || !syncs_ || steps_.SyncFolder(folder_.get()) == 0) return 0;
+    return FolderSyncUnsupported(errno) ? 0 : errno;
+}
+
+// The last named first, so that at every moment the files named are the first ones.
+void AtomicFileWriter::RollBackNamed(std::span<AtomicFileWriter* const> writers) {
+    for (std::size_t k = writers.size(); k-- > 0;) {
+        AtomicFileWriter& writer = *writers[k];
+        if (writer.named_ && writer.rollBack_)
+            writer.RollBack(writer.previous_.get(), writer.replacing_);
+        writer.named_ = false;
     }
-    Discard();
 }
 
 void AtomicFileWriter::PutInPlace(bool replacing) {

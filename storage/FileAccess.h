@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,13 @@ bool PathExists(const std::string& path);
 /// system (SyncFileSystem), once, after a whole series of such files.
 enum class Durability { OnCommit, AtTheEnd };
 
+/// Whether a writer first removes the temporaries that killed writers of its target left.
+/// FolderCleared: the caller cleared the folder (RemoveStaleTemporariesIn) before a series
+/// of writes into it, so the writer does not read the folder again. A long run's folder
+/// grows at every write, and reading all of it for each would make the series quadratic.
+/// A target that a link puts in another folder is still cleaned.
+enum class Leftovers { Remove, FolderCleared };
+
 /// Writes a file piece by piece; Commit() makes it appear under its name, and a writer
 /// destroyed without a successful Commit() leaves the folder as it was. A device or a pipe
 /// with a reader is written in place; a pipe without one and a socket are refused, so no
@@ -43,8 +51,8 @@ class AtomicFileWriter {
   public:
     /// Creates the new file, after removing temporaries that killed writers of the same
     /// target left behind. Throws FileError.
-    explicit AtomicFileWriter(const std::string& path,
-                              Durability durability = Durability::OnCommit);
+    explicit AtomicFileWriter(const std::string& path, Durability durability = Durability::OnCommit,
+                              Leftovers leftovers = Leftovers::Remove);
     ~AtomicFileWriter();
     AtomicFileWriter(const AtomicFileWriter&) = delete;
     AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
@@ -60,6 +68,13 @@ class AtomicFileWriter {
     /// folder. On a failure the previous file is restored where the system allows it.
     /// Throws FileError.
     void Commit();
+    /// Commits several writers as one, as a single Commit would each: every file is flushed
+    /// to the disk, then they take their names in the order given, and each folder among
+    /// them is flushed once, after the last name. When any of this fails, none of the files
+    /// stays: those already named are put back as they were, the last first. A kill between
+    /// two names leaves the first files named and not the rest. Throws FileError, naming
+    /// the writer that failed.
+    static void CommitTogether(std::span<AtomicFileWriter* const> writers);
 
   private:
     bool OpenInPlace();
@@ -67,8 +82,14 @@ class AtomicFileWriter {
     bool OpenUnnamed();
     void OpenNamed();
     void HoldInUse();
+    void ReadyToName();
+    void Name();
+    int SyncFolder();
+    static bool FlushedBefore(std::span<AtomicFileWriter* const> earlier,
+                              const std::string& folder);
     void PutInPlace(bool replacing);
     void NameUnnamed();
+    static void RollBackNamed(std::span<AtomicFileWriter* const> writers);
     void RollBack(int previous, bool replacing);
     [[noreturn]] void Fail(int error);
     [[noreturn]] void Refuse(const FileReason& reason);
@@ -79,7 +100,11 @@ class AtomicFileWriter {
     std::string tempPath_;  // the temporary's name while it has one
     WriteSteps steps_{path_};
     Descriptor fd_;
-    Descriptor inUse_;      // holds the lock that marks the temporary as in use
+    Descriptor inUse_;     // holds the lock that marks the temporary as in use
+    Descriptor folder_;    // from the naming on: the folder to flush
+    Descriptor previous_;  // and the file replaced, kept to restore it
+    bool replacing_ = false;
+    bool named_ = false;    // in place of the target, the folder not yet flushed
     bool inPlace_ = false;  // a device such as /dev/full or a pipe
     bool unnamed_ = false;  // an O_TMPFILE file, named only at commit
     bool rollBack_ = true;  // false in the writer that restores the previous content
