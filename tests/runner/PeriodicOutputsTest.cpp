@@ -190,6 +190,44 @@ TEST(PeriodicOutputs, NothingIsWrittenAfterAWriteFails) {
     EXPECT_EQ(EntriesOf(f.path("f")), Names{"frame-000010.png"});
 }
 
+TEST(PeriodicOutputs, ARestartFileThatFailsTakesItsCheckpointWithItAndNothingAfter) {
+    // Its content not written, or its name not given after the checkpoint's was.
+    for (WriteStep failing : {WriteStep::Write, WriteStep::Link}) {
+        SCOPED_TRACE(static_cast<int>(failing));
+        TempFolder f;
+        std::mutex mutex;
+        Names named;  // in the order the files take their names
+        SetWriteFaultForTesting([&, failing](const WriteAttempt& attempt) {
+            const std::string file = attempt.path.substr(attempt.path.rfind('/') + 1);
+            if (attempt.step == WriteStep::Link) {
+                std::lock_guard lock(mutex);
+                named.push_back(file);
+            }
+            return file == "step-000020.kvxr" && attempt.step == failing ? ENOSPC : 0;
+        });
+        RunState run;
+        run.store = StoreOf({Moving(1, 0)});
+        {
+            PeriodicOutputs outputs("", f.path("c"), 10);
+            for (int step = 10; step <= 40; step += 10)
+                outputs.AfterTick(step, step == 40, run);
+            try {
+                outputs.Finish();
+                ADD_FAILURE() << "the failed write was not reported";
+            } catch (const PeriodicWriteError& failure) {
+                EXPECT_NE(failure.first().path().find("step-000020.kvxr"), std::string::npos)
+                    << failure.first().path();
+                EXPECT_EQ(failure.othersFailed(), 0);
+            }
+        }
+        SetWriteFaultForTesting(nullptr);
+        EXPECT_EQ(EntriesOf(f.path("c")), (Names{"step-000010.kvx", "step-000010.kvxr"}));
+        // The restart file is named after its checkpoint, never ahead of it.
+        const Names ten(named.begin(), named.begin() + std::min<std::size_t>(named.size(), 2));
+        EXPECT_EQ(ten, (Names{"step-000010.kvx", "step-000010.kvxr"}));
+    }
+}
+
 TEST(BackgroundWrites, EveryWriteRunsOnceAndAFailureDropsTheWritesBehindIt) {
     std::atomic<int> done{0};
     {

@@ -1,0 +1,233 @@
+// Two files committed as one, as the runner writes a checkpoint and its restart file: both
+// reach the disk before either name, the second is named after the first, their folder is
+// flushed once; a failure of any step of either leaves neither new file, the previous ones
+// as they were. And writers into a folder already cleared of leftovers do not clear it again.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+
+#include "core/FileError.h"
+#include "storage/FileAccess.h"
+#include "tests/support/Failures.h"
+#include "tests/support/FileContents.h"
+#include "tests/support/TempFolder.h"
+
+namespace {
+
+enum class Way { Unnamed, Named };
+
+struct Event {
+    WriteStep step;
+    std::string file;  // the last part of the path the step writes
+    bool operator==(const Event&) const = default;
+};
+
+std::string LastPart(const std::string& path) {
+    return path.substr(path.rfind('/') + 1);
+}
+
+// Records every step with its file while alive, and fails one chosen step of one file.
+class EventHook {
+  public:
+    explicit EventHook(Way way, std::optional<Event> failing = {}) {
+        SetWriteFaultForTesting([this, way, failing](const WriteAttempt& attempt) {
+            const Event event{attempt.step, LastPart(attempt.path)};
+            events.push_back(event);
+            if (failing && event == *failing) return EIO;
+            if (way == Way::Named && attempt.step == WriteStep::OpenUnnamed) return EOPNOTSUPP;
+            return 0;
+        });
+    }
+    ~EventHook() { SetWriteFaultForTesting(nullptr); }
+    EventHook(const EventHook&) = delete;
+    EventHook& operator=(const EventHook&) = delete;
+
+    std::vector<Event> events;
+};
+
+const std::string kOldA = "old checkpoint", kOldB = "old restart file";
+const std::string kNewA(30000, 'a'), kNewB(50000, 'b');
+
+void WriteAll(const std::string& path, const std::string& content) {
+    std::ofstream(path, std::ios::binary) << content;
+}
+
+void WriteBoth(const TempFolder& folder) {
+    AtomicFileWriter a(folder.path("s.kvx")), b(folder.path("s.kvxr"));
+    a.Write(kNewA);
+    b.Write(kNewB);
+    AtomicFileWriter* const both[] = {&a, &b};
+    AtomicFileWriter::CommitTogether(both);
+}
+
+bool Naming(WriteStep step) {
+    return step == WriteStep::Link || step == WriteStep::Rename;
+}
+
+// Where in events the first (or, last = true, the last) event of file with step matching.
+template <typename Match>
+std::ptrdiff_t Find(const std::vector<Event>& events, const std::string& file, Match match,
+                    bool last = false) {
+    std::ptrdiff_t found = -1;
+    for (std::size_t k = 0; k < events.size(); ++k) {
+        if ((file.empty() || events[k].file == file) && match(events[k].step)) {
+            found = static_cast<std::ptrdiff_t>(k);
+            if (!last) break;
+        }
+    }
+    return found;
+}
+
+struct Case {
+    Way way;
+    bool replacing;
+};
+
+const Case kCases[] = {
+    {Way::Unnamed, true}, {Way::Unnamed, false}, {Way::Named, true}, {Way::Named, false}};
+
+std::string Describe(const Case& c) {
+    return std::string(c.way == Way::Unnamed ? "unnamed files" : "named temporaries") +
+           (c.replacing ? " replacing files" : " creating files");
+}
+
+std::vector<Event> EventsOfACommit(const Case& c) {
+    TempFolder folder;
+    if (c.replacing) {
+        WriteAll(folder.path("s.kvx"), kOldA);
+        WriteAll(folder.path("s.kvxr"), kOldB);
+    }
+    EventHook hook(c.way);
+    WriteBoth(folder);
+    return hook.events;
+}
+
+}  // namespace
+
+TEST(CommitTogether, BothReachTheDiskBeforeEitherNameTheSecondIsNamedLastAndOneFolderFlush) {
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(Describe(c));
+        TempFolder folder;
+        if (c.replacing) {
+            WriteAll(folder.path("s.kvx"), kOldA);
+            WriteAll(folder.path("s.kvxr"), kOldB);
+        }
+        std::vector<Event> events;
+        {
+            EventHook hook(c.way);
+            WriteBoth(folder);
+            events = hook.events;
+        }
+        EXPECT_EQ(ReadAll(folder.path("s.kvx")), kNewA);
+        EXPECT_EQ(ReadAll(folder.path("s.kvxr")), kNewB);
+        EXPECT_EQ(folder.entries(), (std::vector<std::string>{"s.kvx", "s.kvxr"}));
+
+        auto is = [](WriteStep wanted) { return [wanted](WriteStep s) { return s == wanted; }; };
+        const auto firstName = Find(events, "", Naming);
+        ASSERT_GE(firstName, 0);
+        EXPECT_LT(Find(events, "s.kvx", is(WriteStep::SyncFile)), firstName);
+        EXPECT_LT(Find(events, "s.kvxr", is(WriteStep::SyncFile)), firstName);
+        EXPECT_LT(Find(events, "s.kvxr", is(WriteStep::CloseFile)), firstName);
+        EXPECT_LT(Find(events, "s.kvx", Naming, true), Find(events, "s.kvxr", Naming));
+        const auto flushes = std::count_if(events.begin(), events.end(), [](const Event& e) {
+            return e.step == WriteStep::SyncFolder;
+        });
+        EXPECT_EQ(flushes, 1);
+        EXPECT_GT(Find(events, "", is(WriteStep::SyncFolder)), Find(events, "", Naming, true));
+    }
+}
+
+TEST(CommitTogether, AnyStepOfEitherFailingLeavesNeitherNewFileAndNamesTheFailedOne) {
+    for (const Case& c : kCases) {
+        for (const Event& failing : EventsOfACommit(c)) {
+            if (c.way == Way::Named && failing.step == WriteStep::OpenUnnamed) continue;
+            SCOPED_TRACE(Describe(c) + ", failing step " +
+                         std::to_string(static_cast<int>(failing.step)) + " of " + failing.file);
+            TempFolder folder;
+            if (c.replacing) {
+                WriteAll(folder.path("s.kvx"), kOldA);
+                WriteAll(folder.path("s.kvxr"), kOldB);
+            }
+            const std::vector<std::string> before = folder.entries();
+            std::optional<FileError> failure;
+            {
+                EventHook hook(c.way, failing);
+                failure = FailureOf<FileError>([&] { WriteBoth(folder); });
+            }
+            ASSERT_TRUE(failure);
+            EXPECT_EQ(LastPart(failure->path()), failing.file);
+            EXPECT_EQ(failure->reason(), FileReason::System(EIO));
+            EXPECT_EQ(folder.entries(), before);
+            if (c.replacing) {
+                EXPECT_EQ(ReadAll(folder.path("s.kvx")), kOldA);
+                EXPECT_EQ(ReadAll(folder.path("s.kvxr")), kOldB);
+            }
+        }
+    }
+}
+
+TEST(CommitTogether, FilesInTwoFoldersFlushEachFolderAndAFailureOfTheSecondUndoesBoth) {
+    TempFolder folder;
+    std::filesystem::create_directory(folder.path("other"));
+    // A link sends the second file to another folder, which needs its own flush.
+    ASSERT_EQ(::symlink("other/s.kvxr", folder.path("s.kvxr").c_str()), 0);
+    for (bool failing : {false, true}) {
+        SCOPED_TRACE(failing ? "second folder's flush failing" : "both succeeding");
+        std::optional<FileError> failure;
+        std::vector<Event> events;
+        {
+            EventHook hook(Way::Unnamed,
+                           failing ? std::optional<Event>(Event{WriteStep::SyncFolder, "s.kvxr"})
+                                   : std::nullopt);
+            failure = FailureOf<FileError>([&] { WriteBoth(folder); });
+            events = hook.events;
+        }
+        // The second folder's flush is asked for even though the first was flushed.
+        EXPECT_GE(Find(events, "s.kvxr", [](WriteStep s) { return s == WriteStep::SyncFolder; }),
+                  0);
+        EXPECT_EQ(failure.has_value(), failing);
+        if (failing) {
+            EXPECT_FALSE(std::filesystem::exists(folder.path("s.kvx")));
+            EXPECT_FALSE(std::filesystem::exists(folder.path("other/s.kvxr")));
+        } else {
+            EXPECT_EQ(ReadAll(folder.path("s.kvx")), kNewA);
+            EXPECT_EQ(ReadAll(folder.path("other/s.kvxr")), kNewB);
+            std::filesystem::remove(folder.path("s.kvx"));
+            std::filesystem::remove(folder.path("other/s.kvxr"));
+        }
+    }
+}
+
+TEST(CommitTogether, AWriterOfAFolderAlreadyClearedLeavesItsLeftoversUnlessALinkLeadsElsewhere) {
+    TempFolder folder;
+    std::filesystem::create_directory(folder.path("other"));
+    const std::string here = folder.path(".a.kvx.abcdefgh.tmp");
+    const std::string there = folder.path("other/.b.kvx.abcdefgh.tmp");
+    WriteAll(here, "left by a killed writer");
+    WriteAll(there, "left by a killed writer");
+    ASSERT_EQ(::symlink("other/b.kvx", folder.path("b.kvx").c_str()), 0);
+
+    WriteFileAtomically(folder.path("a.kvx"), "new", 3, Durability::OnCommit);
+    EXPECT_FALSE(std::filesystem::exists(here));  // the default clears them
+    WriteAll(here, "left by a killed writer");
+    {
+        AtomicFileWriter writer(folder.path("a.kvx"), Durability::OnCommit,
+                                Leftovers::FolderCleared);
+        writer.Write("newer");
+        writer.Commit();
+    }
+    EXPECT_TRUE(std::filesystem::exists(here));
+    EXPECT_EQ(ReadAll(folder.path("a.kvx")), "newer");
+    {
+        AtomicFileWriter writer(folder.path("b.kvx"), Durability::OnCommit,
+                                Leftovers::FolderCleared);
+        writer.Write("through the link");
+        writer.Commit();
+    }
+    EXPECT_FALSE(std::filesystem::exists(there));
+    EXPECT_EQ(ReadAll(folder.path("other/b.kvx")), "through the link");
+}
