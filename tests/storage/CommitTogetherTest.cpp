@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <optional>
 
 #include "core/FileError.h"
@@ -36,7 +37,10 @@ class EventHook {
     explicit EventHook(Way way, std::optional<Event> failing = {}) {
         SetWriteFaultForTesting([this, way, failing](const WriteAttempt& attempt) {
             const Event event{attempt.step, LastPart(attempt.path)};
-            events.push_back(event);
+            {
+                std::lock_guard lock(mutex_);  // the files are flushed on two threads
+                events.push_back(event);
+            }
             if (failing && event == *failing) return EIO;
             if (way == Way::Named && attempt.step == WriteStep::OpenUnnamed) return EOPNOTSUPP;
             return 0;
@@ -47,6 +51,9 @@ class EventHook {
     EventHook& operator=(const EventHook&) = delete;
 
     std::vector<Event> events;
+
+  private:
+    std::mutex mutex_;
 };
 
 const std::string kOldA = "old checkpoint", kOldB = "old restart file";
