@@ -8,10 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <exception>
 #include <optional>
-#include <system_error>
-#include <thread>
 
 #include "core/FileError.h"
 #include "storage/LinkTarget.h"
@@ -235,39 +232,7 @@ void AtomicFileWriter::Commit() {
     CommitTogether(self);
 }
 
-// A disk confirms flushes that reach it together about as fast as one, so each file but the
-// first is flushed on a thread of its own while this one flushes the first. Where no thread
-// can be had, the file is flushed here in turn.
-void AtomicFileWriter::SyncTogether(std::span<AtomicFileWriter* const> writers) {
-    std::vector<AtomicFileWriter*> pending;
-    for (AtomicFileWriter* writer : writers)
-        if (!writer->fd_.valid() || (!writer->inPlace_ && writer->syncs_ && !writer->synced_))
-            pending.push_back(writer);
-    std::vector<std::exception_ptr> failures(pending.size());
-    auto syncOne = [&](std::size_t k) {
-        try {
-            pending[k]->Sync();
-        } catch (const FileError&) {
-            failures[k] = std::current_exception();
-        }
-    };
-    {
-        std::vector<std::jthread> helpers;
-        for (std::size_t k = 1; k < pending.size(); ++k) {
-            try {
-                helpers.emplace_back(syncOne, k);
-            } catch (const std::system_error&) {
-                syncOne(k);
-            }
-        }
-        if (!pending.empty()) syncOne(0);
-    }
-    for (const std::exception_ptr& failure : failures)
-        if (failure) std::rethrow_exception(failure);
-}
-
 void AtomicFileWriter::CommitTogether(std::span<AtomicFileWriter* const> writers) {
-    SyncTogether(writers);
     for (AtomicFileWriter* writer : writers)
         writer->ReadyToName();
     for (std::size_t k = 0; k < writers.size(); ++k) {

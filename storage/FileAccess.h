@@ -68,9 +68,6 @@ class AtomicFileWriter {
     /// folder. On a failure the previous file is restored where the system allows it.
     /// Throws FileError.
     void Commit();
-    /// Sync() of several writers, their files flushed to the disk at once. Throws the
-    /// FileError of the first in the order given that failed; each that failed is closed.
-    static void SyncTogether(std::span<AtomicFileWriter* const> writers);
     /// Commits several writers as one, as a single Commit would each: every file is flushed
     /// to the disk, then they take their names in the order given, and each folder among
     /// them is flushed once, after the last name. When any of this fails, none of the files

@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <mutex>
 #include <optional>
 
 #include "core/FileError.h"
@@ -37,10 +36,7 @@ class EventHook {
     explicit EventHook(Way way, std::optional<Event> failing = {}) {
         SetWriteFaultForTesting([this, way, failing](const WriteAttempt& attempt) {
             const Event event{attempt.step, LastPart(attempt.path)};
-            {
-                std::lock_guard lock(mutex_);  // the files are flushed on two threads
-                events.push_back(event);
-            }
+            events.push_back(event);
             if (failing && event == *failing) return EIO;
             if (way == Way::Named && attempt.step == WriteStep::OpenUnnamed) return EOPNOTSUPP;
             return 0;
@@ -51,9 +47,6 @@ class EventHook {
     EventHook& operator=(const EventHook&) = delete;
 
     std::vector<Event> events;
-
-  private:
-    std::mutex mutex_;
 };
 
 const std::string kOldA = "old checkpoint", kOldB = "old restart file";
