@@ -26,7 +26,7 @@ KernelCalibration::KernelCalibration(RowBlockKernel reciprocals, RowBlockKernel 
                      std::numeric_limits<double>::infinity()} {}
 
 bool KernelCalibration::done() const {
-    return rounds_ >= kRounds || (rounds_ > 0 && spent_ >= kBudget);
+    return rounds_ >= kRounds || (rounds_ >= kMinRounds && spent_ >= kBudget);
 }
 
 // Each round runs both kernels, the one first in even rounds and the other in odd ones, so

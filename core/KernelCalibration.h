@@ -29,12 +29,13 @@ struct KernelChoice {
     double reciprocalsNsPerPair = 0, divisionsNsPerPair = 0;
 };
 
-/// Phases of fewer bodies take the corrected reciprocals without timing. Those win at every
-/// N on an Intel Xeon whose divider is slow (1.5 to 1.8 times as fast) and on this project's
-/// AMD Zen 4 (1.1 times at N = 100, 1.25 from N = 1000), and lose 14 % on an AMD Zen 5,
-/// whose divider is fast: a few microseconds on a phase this small, while a row block of it
-/// is too short to time reliably against the clock.
-inline constexpr int kCalibrateFromBodies = 512;
+/// Phases of fewer bodies take the corrected reciprocals without timing: they are short,
+/// so a wrong choice costs microseconds, and the work that is the same either way weighs
+/// more (on an AMD EPYC Zen 4 the reciprocals take 0.94 of the divisions' time at N = 100,
+/// 0.83 at 128 and 0.79 from 256 on). The reciprocals are 1.5 to 1.8 times as fast on an
+/// Intel Xeon whose divider is slow and 1.27 times on that Zen 4, and lose at most 14 % on
+/// an AMD Zen 5, whose divider is fast: the better default where nothing is timed.
+inline constexpr int kCalibrateFromBodies = 256;
 
 /// Computes the row blocks [first, end) with the kernel, testing the fault flags after each
 /// block. Returns the first row of the first block that raised one, or args.n.
@@ -49,9 +50,12 @@ class KernelCalibration {
   public:
     static constexpr int kRounds = 8;  ///< groups of each kernel at most
     static constexpr long kPairsPerSample = 16384;
-    /// Timing stops after this much of it (at least one round): a fraction of the first
-    /// phase of a system this large, whose rows run twice (energy prediction).
+    /// Timing stops once it has taken this long, after at least kMinRounds rounds: a round
+    /// that the system interrupted for milliseconds must not decide alone. Three rounds of
+    /// one block each take longer only from about 10 000 bodies, whose first phase lasts
+    /// hundreds of milliseconds; the cost is the slower kernel's loss on half the blocks timed.
     static constexpr std::chrono::microseconds kBudget{2000};
+    static constexpr int kMinRounds = 3;
 
     KernelCalibration(RowBlockKernel reciprocals, RowBlockKernel divisions);
 

@@ -46,6 +46,16 @@ void ExpectTimed(const KernelChoice& choice, const std::string& where) {
     EXPECT_EQ(choice.way, divisionsFaster ? Quotients::Divisions : Quotients::Reciprocals) << where;
 }
 
+// Phases of the system until the integrator has timed both kernels, or as many as rounds
+// of timing at one a phase would take.
+void RunUntilTimed(Integrator& integrator, const Store& start, const std::string& where) {
+    for (int phase = 0; phase < KernelCalibration::kRounds; ++phase) {
+        ExpectSamePhase(integrator, start, where);
+        if (integrator.kernelChoice().basis == ChoiceBasis::Timed) break;
+    }
+    ExpectTimed(integrator.kernelChoice(), where);
+}
+
 // Bodies with the same position as the next one: their pair divides by zero in that block.
 Store WithCoincidingPair(Store s, int i) {
     Body& b = s.Bodies[i];
@@ -59,7 +69,7 @@ Store WithCoincidingPair(Store s, int i) {
 
 TEST(KernelChoice, AutomaticEqualsThePlainLoopBeforeDuringAndAfterTiming) {
     // Small systems take the default; the first at the threshold or above is timed over
-    // its two passes and later phases, N not a multiple of the lanes; then small again.
+    // its two passes and later phases, N not a multiple of the lanes; then other sizes.
     const int small = 45, large = kCalibrateFromBodies + 3;
     for (const Config& c : AutomaticConfigs()) {
         Integrator integrator(Automatic(c));
@@ -67,10 +77,8 @@ TEST(KernelChoice, AutomaticEqualsThePlainLoopBeforeDuringAndAfterTiming) {
             ExpectSamePhase(integrator, RandomStore(small, 3 + phase), c.Name() + " small");
         EXPECT_EQ(integrator.kernelChoice().basis, ChoiceBasis::SmallPhases) << c.Name();
         EXPECT_EQ(integrator.kernelChoice().way, Quotients::Reciprocals) << c.Name();
-        for (int phase = 0; phase < 3; ++phase)
-            ExpectSamePhase(integrator, RandomStore(large, 5), c.Name() + " large");
+        RunUntilTimed(integrator, RandomStore(large, 5), c.Name() + " large");
         const KernelChoice chosen = integrator.kernelChoice();
-        ExpectTimed(chosen, c.Name());
         for (int n : {small, large, large + 8})
             ExpectSamePhase(integrator, RandomStore(n, 7), c.Name() + " after");
         // Timed once: the later phases keep the choice and its timings.
@@ -93,9 +101,7 @@ TEST(KernelChoice, FaultInATimedBlockIsFoundAndTimingGoesOn) {
             const Store before = s;
             ASSERT_EQ(integrator.Integrate(s).fault, FpFault::DivisionByZero) << where;
             ExpectSameBits(before, s, where + " untouched");
-            for (int phase = 0; phase < 2; ++phase)
-                ExpectSamePhase(integrator, clean, where + " clean");
-            ExpectTimed(integrator.kernelChoice(), where);
+            RunUntilTimed(integrator, clean, where + " clean");
         }
     }
 }
