@@ -55,9 +55,8 @@ int KernelCalibration::Run(const RowBlockArgs& args, int lanes, int first, int e
     return args.n;
 }
 
-// The reciprocals unless the divisions were strictly faster.
 bool KernelCalibration::DivisionsFaster() const {
-    return bestNsPerPair_[1] < bestNsPerPair_[0];
+    return bestNsPerPair_[1] < kDivisionsShare * bestNsPerPair_[0];
 }
 
 RowBlockKernel KernelCalibration::Faster() const {

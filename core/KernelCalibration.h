@@ -51,11 +51,15 @@ class KernelCalibration {
     static constexpr int kRounds = 8;  ///< groups of each kernel at most
     static constexpr long kPairsPerSample = 16384;
     /// Timing stops once it has taken this long, after at least kMinRounds rounds: a round
-    /// that the system interrupted for milliseconds must not decide alone. Three rounds of
-    /// one block each take longer only from about 10 000 bodies, whose first phase lasts
-    /// hundreds of milliseconds; the cost is the slower kernel's loss on half the blocks timed.
+    /// that the system interrupted or slowed must not decide alone. Five rounds of one block
+    /// each take longer only from about 7000 bodies, whose first phase lasts a tenth of a
+    /// second and more; the cost is the slower kernel's loss on half the blocks timed.
     static constexpr std::chrono::microseconds kBudget{2000};
-    static constexpr int kMinRounds = 3;
+    static constexpr int kMinRounds = 5;
+    /// The divisions are taken only when their time per pair is under this share of the
+    /// reciprocals': a near tie, as on a machine so busy that every group ran slowly, keeps
+    /// the default.
+    static constexpr double kDivisionsShare = 0.97;
 
     KernelCalibration(RowBlockKernel reciprocals, RowBlockKernel divisions);
 

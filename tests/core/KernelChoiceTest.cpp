@@ -42,7 +42,8 @@ void ExpectTimed(const KernelChoice& choice, const std::string& where) {
     EXPECT_TRUE(std::isfinite(choice.reciprocalsNsPerPair) && choice.reciprocalsNsPerPair > 0)
         << where;
     EXPECT_TRUE(std::isfinite(choice.divisionsNsPerPair) && choice.divisionsNsPerPair > 0) << where;
-    const bool divisionsFaster = choice.divisionsNsPerPair < choice.reciprocalsNsPerPair;
+    const bool divisionsFaster = choice.divisionsNsPerPair <
+                                 KernelCalibration::kDivisionsShare * choice.reciprocalsNsPerPair;
     EXPECT_EQ(choice.way, divisionsFaster ? Quotients::Divisions : Quotients::Reciprocals) << where;
 }
 
