@@ -31,7 +31,7 @@ struct KernelChoice {
 
 /// Phases of fewer bodies take the corrected reciprocals without timing: they are short,
 /// so a wrong choice costs microseconds, and the work that is the same either way weighs
-/// more (on an AMD EPYC Zen 4 the reciprocals take 0.94 of the divisions' time at N = 100,
+/// more (on an AMD EPYC Zen 4 the reciprocals took 0.94 of the divisions' time at N = 100,
 /// 0.83 at 128 and 0.79 from 256 on). The reciprocals are 1.5 to 1.8 times as fast on an
 /// Intel Xeon whose divider is slow and 1.27 times on that Zen 4, and lose at most 14 % on
 /// an AMD Zen 5, whose divider is fast: the better default where nothing is timed.
