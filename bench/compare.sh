@@ -2,9 +2,10 @@
 # Side-by-side comparison of builds of kvorax-bench in one run: the binaries take turns
 # (A B C A B C ...), so that a busy machine slows them alike, and the median of each
 # benchmark's figure is printed for each, with the ratio of the last binary to each other.
-#   bench/compare.sh [-f FILTER] [-r ROUNDS] [-m rate|time] [NAME=]BINARY [NAME=]BINARY...
+#   bench/compare.sh [-f FILTER] [-r ROUNDS] [-m rate|time|cpu] [NAME=]BINARY [NAME=]BINARY...
 # The figure "rate" (default) is each benchmark's own counter (pairs/s or ticks/s), "time"
-# the real time per iteration. The old form, OLD NEW [FILTER] [ROUNDS] [FIGURE], still works.
+# the real time per iteration, "cpu" the CPU time per iteration of the process (steadier
+# than the real time of a one-thread benchmark on a busy machine). The old form, OLD NEW [FILTER] [ROUNDS] [FIGURE], still works.
 set -euo pipefail
 filter=. rounds=5 figure=rate
 while getopts f:r:m: option; do
@@ -45,7 +46,10 @@ def parse(k):
     result = {}
     for path in sorted(glob.glob(f"{folder}/{k}-*.json")):
         for b in json.load(open(path))["benchmarks"]:
-            value = b["real_time"] if figure == "time" else b.get("pairs/s", b.get("ticks/s"))
+            if figure in ("time", "cpu"):
+                value = b["real_time" if figure == "time" else "cpu_time"]
+            else:
+                value = b.get("pairs/s", b.get("ticks/s"))
             if value is not None:
                 result.setdefault(b["name"], []).append(value)
     return result

@@ -22,6 +22,17 @@ void ExpectFaultEverywhere(const Store& start, FpFault expected, const std::stri
     }
 }
 
+// No fault anywhere, and every kernel's result is the plain loop's.
+void ExpectNoFaultAndThePlainResult(const Store& start) {
+    const Outcome plain = RunWith(ReferenceOptions(), start);
+    ASSERT_EQ(plain.result.fault, FpFault::None);
+    for (const Config& c : AllConfigs()) {
+        const Outcome fast = RunWith(FastOptions(c), start);
+        ASSERT_EQ(fast.result.fault, FpFault::None) << c.Name();
+        ExpectSameBits(plain.store, fast.store, c.Name());
+    }
+}
+
 void Coincide(Store& s, int a, int b) {
     s.Bodies[a].x = s.Bodies[b].x, s.Bodies[a].y = s.Bodies[b].y, s.Bodies[a].z = s.Bodies[b].z;
 }
@@ -41,13 +52,7 @@ TEST(HoistedValues, FrameFactorOverflowIsAnOverflowAtTheFirstRow) {
     s.No = 1.43e307;  // × 12.566370616 stays just below the largest double
     for (Body& b : s.Bodies)
         b.vx = b.vy = 0;  // so that the frame term itself stays finite
-    const Outcome plain = RunWith(ReferenceOptions(), s);
-    ASSERT_EQ(plain.result.fault, FpFault::None);
-    for (const Config& c : AllConfigs()) {
-        const Outcome fast = RunWith(FastOptions(c), s);
-        ASSERT_EQ(fast.result.fault, FpFault::None) << c.Name();
-        ExpectSameBits(plain.store, fast.store, c.Name());
-    }
+    ExpectNoFaultAndThePlainResult(s);
 }
 
 TEST(HoistedValues, FrameFactorOverflowComesAfterTheFirstRowsPairs) {
@@ -92,11 +97,5 @@ TEST(HoistedValues, MassTimesGOverflowIsFoundAtItsPairInTheFirstRow) {
 TEST(HoistedValues, LoneBodyNeverFormsMassTimesG) {
     Store s = WithOverflowingMassG(1, 0);
     s.Bodies[0].vx = s.Bodies[0].vy = s.Bodies[0].vz = 0;  // a kinetic amount of 0
-    const Outcome plain = RunWith(ReferenceOptions(), s);
-    ASSERT_EQ(plain.result.fault, FpFault::None);
-    for (const Config& c : AllConfigs()) {
-        const Outcome fast = RunWith(FastOptions(c), s);
-        ASSERT_EQ(fast.result.fault, FpFault::None) << c.Name();
-        ExpectSameBits(plain.store, fast.store, c.Name());
-    }
+    ExpectNoFaultAndThePlainResult(s);
 }
