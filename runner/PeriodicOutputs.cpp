@@ -81,13 +81,13 @@ void WriteInTurn(const std::string& path, const Bytes& bytes, Durability durabil
     if (earlierSucceeded()) writer.Commit();
 }
 
-// A checkpoint and its restart file as one write, both or neither: both reach the disk, then
-// take their names under one flush of the folder, which is much of what a durable file
-// costs. The restart file takes its name last, so that a kill between the two names leaves
-// a checkpoint without its restart file, never a restart file ahead of its checkpoint: the
-// files on the disk are still those of the first steps, and a run resumed from the restart
-// file before writes this checkpoint again, the same to the byte. Each file is whole and of
-// its tick on its own, so a power cut, which may keep either name, cannot make a restart
+// A checkpoint and its restart file as one write, both or neither: both reach the disk under
+// one flush of the disk, then take their names under one flush of the folder; the flushes
+// are most of what a durable file costs. The restart file takes its name last, so that a kill
+// between the two names leaves a checkpoint without its restart file, never a restart file ahead of
+// its checkpoint: the files on the disk are still those of the first steps, and a run resumed from
+// the restart file before writes this checkpoint again, the same to the byte. Each file is whole
+// and of its tick on its own, so a power cut, which may keep either name, cannot make a restart
 // file that --resume would read wrongly.
 void WriteCheckpointInTurn(const std::string& snapshotPath, const Bytes& snapshot,
                            const std::string& restartPath, const Bytes& restart,
@@ -96,10 +96,9 @@ void WriteCheckpointInTurn(const std::string& snapshotPath, const Bytes& snapsho
     AtomicFileWriter restartWriter(restartPath, Durability::OnCommit, Leftovers::FolderCleared);
     snapshotWriter.Write(snapshot.data(), snapshot.size());
     restartWriter.Write(restart.data(), restart.size());
-    snapshotWriter.Sync();
-    restartWriter.Sync();
-    if (!earlierSucceeded()) return;
     AtomicFileWriter* const inOrder[] = {&snapshotWriter, &restartWriter};
+    AtomicFileWriter::SyncTogether(inOrder);
+    if (!earlierSucceeded()) return;
     AtomicFileWriter::CommitTogether(inOrder);
 }
 

@@ -5,9 +5,11 @@
 #include <pthread.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/utsname.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <optional>
 
 #include "core/FileError.h"
@@ -25,6 +27,25 @@ bool UnnamedUnsupported(int error) {
 // Some file systems cannot flush a folder; the rename is then as durable as they make it.
 bool FolderSyncUnsupported(int error) {
     return error == EINVAL || error == EOPNOTSUPP;
+}
+
+// syncfs reports the write-back errors of the files it flushed from Linux 5.8 on; before,
+// it returned 0 whatever happened, and only each file's fsync would tell.
+bool SharedFlushReportsErrors() {
+    static const bool reports = [] {
+        utsname system{};
+        int major = 0, minor = 0;
+        if (::uname(&system) != 0 || std::sscanf(system.release, "%d.%d", &major, &minor) != 2)
+            return false;
+        return major > 5 || (major == 5 && minor >= 8);
+    }();
+    return reports;
+}
+
+bool OnOneFileSystem(int first, int second) {
+    struct stat a {
+    }, b{};
+    return ::fstat(first, &a) == 0 && ::fstat(second, &b) == 0 && a.st_dev == b.st_dev;
 }
 
 [[noreturn]] void RefuseRead(const std::string& path, const FileReason& reason) {
@@ -227,12 +248,48 @@ void AtomicFileWriter::Sync() {
     synced_ = true;
 }
 
+bool AtomicFileWriter::NeedsFlush() const {
+    return fd_.valid() && !inPlace_ && syncs_ && !synced_;
+}
+
+// One syncfs in place of an fsync per file, where each fsync is a flush of the disk of its
+// own. Durability is the same: when syncfs returns, the content and the inode of every
+// file of the group are on the disk, before any of them takes its name, and the folder's
+// flush after the names follows as for one file. The price is that syncfs writes
+// everything else waiting for that file system too: the run's frames, otherwise flushed
+// once at its end, and whatever else the user's programs have written there; so a single
+// file keeps its fsync. When syncfs fails the cause may be another file of the file
+// system, so each file is then flushed alone: fsync reports its own file's write-back
+// error even after syncfs, and the group fails only for a file of its own, named.
+void AtomicFileWriter::SyncTogether(std::span<AtomicFileWriter* const> writers) {
+    std::vector<AtomicFileWriter*> pending;
+    for (AtomicFileWriter* writer : writers)
+        if (writer->NeedsFlush()) pending.push_back(writer);
+    if (SharedFlush(pending)) {
+        for (AtomicFileWriter* writer : pending)
+            writer->synced_ = true;
+        return;
+    }
+    for (AtomicFileWriter* writer : writers)
+        writer->Sync();
+}
+
+// True when one flush of their file system put all of pending on the disk.
+bool AtomicFileWriter::SharedFlush(std::span<AtomicFileWriter* const> pending) {
+    if (pending.size() < 2 || !SharedFlushReportsErrors()) return false;
+    AtomicFileWriter& first = *pending.front();
+    for (const AtomicFileWriter* writer : pending.subspan(1))
+        if (!OnOneFileSystem(first.fd_.get(), writer->fd_.get())) return false;
+    return first.steps_.SyncFileSystem(first.fd_.get()) == 0;
+}
+
 void AtomicFileWriter::Commit() {
     AtomicFileWriter* const self[] = {this};
     CommitTogether(self);
 }
 
 void AtomicFileWriter::CommitTogether(std::span<AtomicFileWriter* const> writers) {
+    SyncTogether(writers);
     for (AtomicFileWriter* writer : writers)
         writer->ReadyToName();
     for (std::size_t k = 0; k < writers.size(); ++k) {

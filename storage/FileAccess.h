@@ -64,19 +64,26 @@ class AtomicFileWriter {
     /// a Commit that follows without more writes only names the file: the slow part of a
     /// write can run before the caller decides whether it is committed. Throws FileError.
     void Sync();
+    /// Sync of several writers at once. Two or more files that need it and share a file
+    /// system are flushed by one flush of that file system instead of one per file: the
+    /// disk's flushes are most of what a durable file costs. Throws FileError, naming the
+    /// writer whose content did not reach the disk.
+    static void SyncTogether(std::span<AtomicFileWriter* const> writers);
     /// Flushes the file to the disk, puts it in place of the target and flushes the
     /// folder. On a failure the previous file is restored where the system allows it.
     /// Throws FileError.
     void Commit();
     /// Commits several writers as one, as a single Commit would each: every file is flushed
-    /// to the disk, then they take their names in the order given, and each folder among
-    /// them is flushed once, after the last name. When any of this fails, none of the files
+    /// to the disk (SyncTogether), then they take their names in the order given, and each folder
+    /// among them is flushed once, after the last name. When any of this fails, none of the files
     /// stays: those already named are put back as they were, the last first. A kill between
     /// two names leaves the first files named and not the rest. Throws FileError, naming
     /// the writer that failed.
     static void CommitTogether(std::span<AtomicFileWriter* const> writers);
 
   private:
+    bool NeedsFlush() const;
+    static bool SharedFlush(std::span<AtomicFileWriter* const> pending);
     bool OpenInPlace();
     void RefuseIfNotWritable();
     bool OpenUnnamed();

@@ -13,6 +13,7 @@ enum class WriteStep {
     LockTemporary,  // marks the temporary as in use
     Write,
     SyncFile,
+    SyncFileSystem,  // one flush for several files of a group (syncfs)
     CloseFile,
     OpenFolder,
     Link,  // names the unnamed file

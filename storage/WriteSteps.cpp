@@ -61,6 +61,11 @@ int WriteSteps::SyncFile(int fd) {
     return ::fsync(fd);
 }
 
+int WriteSteps::SyncFileSystem(int fd) {
+    if (Injected(WriteStep::SyncFileSystem)) return -1;
+    return ::syncfs(fd);
+}
+
 int WriteSteps::CloseFile(Descriptor& fd) {
     if (Injected(WriteStep::CloseFile)) {
         const int error = errno;

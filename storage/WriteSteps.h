@@ -24,6 +24,8 @@ class WriteSteps {
     int LockTemporary(int fd);
     ssize_t Write(int fd, const void* data, std::size_t size);
     int SyncFile(int fd);
+    /// Flushes everything written to the file system that holds fd's file.
+    int SyncFileSystem(int fd);
     /// Closes fd; the descriptor is gone even when this fails.
     int CloseFile(Descriptor& fd);
     int OpenFolder(const std::string& folder);

@@ -1,7 +1,8 @@
 // Two files committed as one, as the runner writes a checkpoint and its restart file: both
-// reach the disk before either name, the second is named after the first, their folder is
-// flushed once; a failure of any step of either leaves neither new file, the previous ones
-// as they were. And writers into a folder already cleared of leftovers do not clear it again.
+// reach the disk under one flush of the file system before either name, the second is named after
+// the first, their folder is flushed once; a failure of any step of either leaves neither new file,
+// the previous ones as they were. And writers into a folder already cleared of leftovers do not
+// clear it again.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -30,14 +31,14 @@ std::string LastPart(const std::string& path) {
     return path.substr(path.rfind('/') + 1);
 }
 
-// Records every step with its file while alive, and fails one chosen step of one file.
+// Records every step with its file while alive, and fails chosen steps of chosen files.
 class EventHook {
   public:
-    explicit EventHook(Way way, std::optional<Event> failing = {}) {
+    explicit EventHook(Way way, std::vector<Event> failing = {}) {
         SetWriteFaultForTesting([this, way, failing](const WriteAttempt& attempt) {
             const Event event{attempt.step, LastPart(attempt.path)};
             events.push_back(event);
-            if (failing && event == *failing) return EIO;
+            if (std::find(failing.begin(), failing.end(), event) != failing.end()) return EIO;
             if (way == Way::Named && attempt.step == WriteStep::OpenUnnamed) return EOPNOTSUPP;
             return 0;
         });
@@ -80,6 +81,15 @@ std::ptrdiff_t Find(const std::vector<Event>& events, const std::string& file, M
         }
     }
     return found;
+}
+
+auto is(WriteStep wanted) {
+    return [wanted](WriteStep s) { return s == wanted; };
+}
+
+std::ptrdiff_t Count(const std::vector<Event>& events, WriteStep step) {
+    return std::count_if(events.begin(), events.end(),
+                         [step](const Event& e) { return e.step == step; });
 }
 
 struct Case {
@@ -126,17 +136,16 @@ TEST(CommitTogether, BothReachTheDiskBeforeEitherNameTheSecondIsNamedLastAndOneF
         EXPECT_EQ(ReadAll(folder.path("s.kvxr")), kNewB);
         EXPECT_EQ(folder.entries(), (std::vector<std::string>{"s.kvx", "s.kvxr"}));
 
-        auto is = [](WriteStep wanted) { return [wanted](WriteStep s) { return s == wanted; }; };
         const auto firstName = Find(events, "", Naming);
         ASSERT_GE(firstName, 0);
-        EXPECT_LT(Find(events, "s.kvx", is(WriteStep::SyncFile)), firstName);
-        EXPECT_LT(Find(events, "s.kvxr", is(WriteStep::SyncFile)), firstName);
+        // One flush of the file system for both, in place of a flush of each file.
+        EXPECT_EQ(Count(events, WriteStep::SyncFileSystem), 1);
+        EXPECT_EQ(Count(events, WriteStep::SyncFile), 0);
+        EXPECT_LT(Find(events, "", is(WriteStep::SyncFileSystem)), firstName);
+        EXPECT_LT(Find(events, "s.kvx", is(WriteStep::CloseFile)), firstName);
         EXPECT_LT(Find(events, "s.kvxr", is(WriteStep::CloseFile)), firstName);
         EXPECT_LT(Find(events, "s.kvx", Naming, true), Find(events, "s.kvxr", Naming));
-        const auto flushes = std::count_if(events.begin(), events.end(), [](const Event& e) {
-            return e.step == WriteStep::SyncFolder;
-        });
-        EXPECT_EQ(flushes, 1);
+        EXPECT_EQ(Count(events, WriteStep::SyncFolder), 1);
         EXPECT_GT(Find(events, "", is(WriteStep::SyncFolder)), Find(events, "", Naming, true));
     }
 }
@@ -145,6 +154,8 @@ TEST(CommitTogether, AnyStepOfEitherFailingLeavesNeitherNewFileAndNamesTheFailed
     for (const Case& c : kCases) {
         for (const Event& failing : EventsOfACommit(c)) {
             if (c.way == Way::Named && failing.step == WriteStep::OpenUnnamed) continue;
+            // Each file's own flush follows a failed shared one (the test below).
+            if (failing.step == WriteStep::SyncFileSystem) continue;
             SCOPED_TRACE(Describe(c) + ", failing step " +
                          std::to_string(static_cast<int>(failing.step)) + " of " + failing.file);
             TempFolder folder;
@@ -155,7 +166,7 @@ TEST(CommitTogether, AnyStepOfEitherFailingLeavesNeitherNewFileAndNamesTheFailed
             const std::vector<std::string> before = folder.entries();
             std::optional<FileError> failure;
             {
-                EventHook hook(c.way, failing);
+                EventHook hook(c.way, {failing});
                 failure = FailureOf<FileError>([&] { WriteBoth(folder); });
             }
             ASSERT_TRUE(failure);
@@ -170,6 +181,66 @@ TEST(CommitTogether, AnyStepOfEitherFailingLeavesNeitherNewFileAndNamesTheFailed
     }
 }
 
+// A failed flush of the file system may be another file's write-back error; each file's own
+// flush then decides, and the group fails only for one of its files, naming that one.
+TEST(CommitTogether, AFailedSharedFlushFallsBackToEachFilesFlushWhichNamesTheFileLost) {
+    const Event shared{WriteStep::SyncFileSystem, "s.kvx"};
+    for (const Case& c : kCases) {
+        for (const char* lost : {"", "s.kvx", "s.kvxr"}) {
+            SCOPED_TRACE(Describe(c) + ", file lost: " + (*lost ? lost : "neither"));
+            TempFolder folder;
+            if (c.replacing) {
+                WriteAll(folder.path("s.kvx"), kOldA);
+                WriteAll(folder.path("s.kvxr"), kOldB);
+            }
+            const std::vector<std::string> before = folder.entries();
+            std::vector<Event> failing{shared};
+            if (*lost) failing.push_back({WriteStep::SyncFile, lost});
+            std::optional<FileError> failure;
+            std::vector<Event> events;
+            {
+                EventHook hook(c.way, failing);
+                failure = FailureOf<FileError>([&] { WriteBoth(folder); });
+                events = hook.events;
+            }
+            const auto sharedAt = Find(events, "", is(WriteStep::SyncFileSystem));
+            ASSERT_GE(sharedAt, 0);
+            EXPECT_GT(Find(events, "s.kvx", is(WriteStep::SyncFile)), sharedAt);
+            if (!*lost) {
+                ASSERT_FALSE(failure);
+                EXPECT_GT(Find(events, "s.kvxr", is(WriteStep::SyncFile)), sharedAt);
+                EXPECT_LT(Find(events, "s.kvxr", is(WriteStep::SyncFile)),
+                          Find(events, "", Naming));
+                EXPECT_EQ(ReadAll(folder.path("s.kvx")), kNewA);
+                EXPECT_EQ(ReadAll(folder.path("s.kvxr")), kNewB);
+                continue;
+            }
+            ASSERT_TRUE(failure);
+            EXPECT_EQ(LastPart(failure->path()), lost);
+            EXPECT_EQ(failure->reason(), FileReason::System(EIO));
+            EXPECT_EQ(Find(events, "", Naming), -1);
+            EXPECT_EQ(folder.entries(), before);
+            if (c.replacing) {
+                EXPECT_EQ(ReadAll(folder.path("s.kvx")), kOldA);
+                EXPECT_EQ(ReadAll(folder.path("s.kvxr")), kOldB);
+            }
+        }
+    }
+}
+
+TEST(CommitTogether, ASingleFileKeepsItsOwnFlush) {
+    TempFolder folder;
+    std::vector<Event> events;
+    {
+        EventHook hook(Way::Unnamed);
+        WriteFileAtomically(folder.path("a.kvx"), "one", 3);
+        events = hook.events;
+    }
+    EXPECT_EQ(Count(events, WriteStep::SyncFile), 1);
+    EXPECT_EQ(Count(events, WriteStep::SyncFileSystem), 0);
+    EXPECT_EQ(ReadAll(folder.path("a.kvx")), "one");
+}
+
 TEST(CommitTogether, FilesInTwoFoldersFlushEachFolderAndAFailureOfTheSecondUndoesBoth) {
     TempFolder folder;
     std::filesystem::create_directory(folder.path("other"));
@@ -180,15 +251,14 @@ TEST(CommitTogether, FilesInTwoFoldersFlushEachFolderAndAFailureOfTheSecondUndoe
         std::optional<FileError> failure;
         std::vector<Event> events;
         {
-            EventHook hook(Way::Unnamed,
-                           failing ? std::optional<Event>(Event{WriteStep::SyncFolder, "s.kvxr"})
-                                   : std::nullopt);
+            EventHook hook(Way::Unnamed, failing
+                                             ? std::vector<Event>{{WriteStep::SyncFolder, "s.kvxr"}}
+                                             : std::vector<Event>{});
             failure = FailureOf<FileError>([&] { WriteBoth(folder); });
             events = hook.events;
         }
         // The second folder's flush is asked for even though the first was flushed.
-        EXPECT_GE(Find(events, "s.kvxr", [](WriteStep s) { return s == WriteStep::SyncFolder; }),
-                  0);
+        EXPECT_GE(Find(events, "s.kvxr", is(WriteStep::SyncFolder)), 0);
         EXPECT_EQ(failure.has_value(), failing);
         if (failing) {
             EXPECT_FALSE(std::filesystem::exists(folder.path("s.kvx")));
