@@ -50,9 +50,11 @@ TEST(LongRun, HundredThousandTicksInConstantMemory) {
     ASSERT_EQ(shorter.status, 0);
     ASSERT_EQ(longer.status, 0);
     EXPECT_EQ(longer.out, "Кворакс  100000 шаг");
-    // Runs of the same length differ by up to about 250 kB here; the smallest heap block
-    // leaked per tick (32 bytes) would add about 2.8 MB over the extra 90 000 ticks.
-    EXPECT_LE(longer.peakKilobytes, shorter.peakKilobytes + 1024)
+    // Runs of the same length differ by up to about 250 kB here, and under AddressSanitizer
+    // the longer run peaks about 1.1 MB higher once (200 000 ticks peak lower again); the
+    // smallest heap block leaked per tick (32 bytes) would add about 2.8 MB over the extra
+    // 90 000 ticks.
+    EXPECT_LE(longer.peakKilobytes, shorter.peakKilobytes + 1536)
         << shorter.peakKilobytes << " kB after 10 000 ticks, " << longer.peakKilobytes
         << " kB after 100 000";
 }
