@@ -28,8 +28,8 @@ out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 names=()
 for k in "${!binaries[@]}"; do
-    spec=${binaries[$k]}
-    [[ $spec == *=* ]] && names+=("${spec%%=*}") || names+=("build$k")
+    entry=${binaries[$k]}
+    [[ $entry == *=* ]] && names+=("${entry%%=*}") || names+=("build$k")
 done
 for round in $(seq "$rounds"); do
     for k in "${!binaries[@]}"; do

@@ -46,12 +46,13 @@ int Integrator::ComputeRowBlocks(RowBlockKernel kernel, int firstBlock, int endB
                                  bool calibrate) {
     const RowBlockArgs args = ws_.KernelArgs();
     const int lanes = Lanes(options_.width);
+    int next = firstBlock;  // the first block that the timing left uncomputed
     if (calibrate) {
-        const int faulty = calibration_->Run(args, lanes, firstBlock, endBlock, firstBlock);
+        const int faulty = calibration_->Run(args, lanes, firstBlock, endBlock, next);
         if (faulty < ws_.n) return faulty;
         if (calibration_->done()) kernel = calibration_->Faster();
     }
-    return ComputeRowBlockRange(kernel, args, lanes, firstBlock, endBlock);
+    return ComputeRowBlockRange(kernel, args, lanes, next, endBlock);
 }
 
 // Each thread takes a contiguous run of row blocks and tests its own flags, which are per

@@ -16,10 +16,9 @@
 #include "tests/support/Failures.h"
 #include "tests/support/FileContents.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/WriteCases.h"
 
 namespace {
-
-enum class Way { Unnamed, Named };
 
 struct Event {
     WriteStep step;
@@ -53,8 +52,10 @@ class EventHook {
 const std::string kOldA = "old checkpoint", kOldB = "old restart file";
 const std::string kNewA(30000, 'a'), kNewB(50000, 'b');
 
-void WriteAll(const std::string& path, const std::string& content) {
-    std::ofstream(path, std::ios::binary) << content;
+// The checkpoint and restart file that a replacing commit replaces.
+void WriteOldFiles(const TempFolder& folder) {
+    WriteAll(folder.path("s.kvx"), kOldA);
+    WriteAll(folder.path("s.kvxr"), kOldB);
 }
 
 void WriteBoth(const TempFolder& folder) {
@@ -92,25 +93,9 @@ std::ptrdiff_t Count(const std::vector<Event>& events, WriteStep step) {
                          [step](const Event& e) { return e.step == step; });
 }
 
-struct Case {
-    Way way;
-    bool replacing;
-};
-
-const Case kCases[] = {
-    {Way::Unnamed, true}, {Way::Unnamed, false}, {Way::Named, true}, {Way::Named, false}};
-
-std::string Describe(const Case& c) {
-    return std::string(c.way == Way::Unnamed ? "unnamed files" : "named temporaries") +
-           (c.replacing ? " replacing files" : " creating files");
-}
-
-std::vector<Event> EventsOfACommit(const Case& c) {
+std::vector<Event> EventsOfACommit(const WriteCase& c) {
     TempFolder folder;
-    if (c.replacing) {
-        WriteAll(folder.path("s.kvx"), kOldA);
-        WriteAll(folder.path("s.kvxr"), kOldB);
-    }
+    if (c.replacing) WriteOldFiles(folder);
     EventHook hook(c.way);
     WriteBoth(folder);
     return hook.events;
@@ -119,13 +104,10 @@ std::vector<Event> EventsOfACommit(const Case& c) {
 }  // namespace
 
 TEST(CommitTogether, BothReachTheDiskBeforeEitherNameTheSecondIsNamedLastAndOneFolderFlush) {
-    for (const Case& c : kCases) {
+    for (const WriteCase& c : kWriteCases) {
         SCOPED_TRACE(Describe(c));
         TempFolder folder;
-        if (c.replacing) {
-            WriteAll(folder.path("s.kvx"), kOldA);
-            WriteAll(folder.path("s.kvxr"), kOldB);
-        }
+        if (c.replacing) WriteOldFiles(folder);
         std::vector<Event> events;
         {
             EventHook hook(c.way);
@@ -151,7 +133,7 @@ TEST(CommitTogether, BothReachTheDiskBeforeEitherNameTheSecondIsNamedLastAndOneF
 }
 
 TEST(CommitTogether, AnyStepOfEitherFailingLeavesNeitherNewFileAndNamesTheFailedOne) {
-    for (const Case& c : kCases) {
+    for (const WriteCase& c : kWriteCases) {
         for (const Event& failing : EventsOfACommit(c)) {
             if (c.way == Way::Named && failing.step == WriteStep::OpenUnnamed) continue;
             // Each file's own flush follows a failed shared one (the test below).
@@ -159,10 +141,7 @@ TEST(CommitTogether, AnyStepOfEitherFailingLeavesNeitherNewFileAndNamesTheFailed
             SCOPED_TRACE(Describe(c) + ", failing step " +
                          std::to_string(static_cast<int>(failing.step)) + " of " + failing.file);
             TempFolder folder;
-            if (c.replacing) {
-                WriteAll(folder.path("s.kvx"), kOldA);
-                WriteAll(folder.path("s.kvxr"), kOldB);
-            }
+            if (c.replacing) WriteOldFiles(folder);
             const std::vector<std::string> before = folder.entries();
             std::optional<FileError> failure;
             {
@@ -185,14 +164,11 @@ TEST(CommitTogether, AnyStepOfEitherFailingLeavesNeitherNewFileAndNamesTheFailed
 // flush then decides, and the group fails only for one of its files, naming that one.
 TEST(CommitTogether, AFailedSharedFlushFallsBackToEachFilesFlushWhichNamesTheFileLost) {
     const Event shared{WriteStep::SyncFileSystem, "s.kvx"};
-    for (const Case& c : kCases) {
+    for (const WriteCase& c : kWriteCases) {
         for (const char* lost : {"", "s.kvx", "s.kvxr"}) {
             SCOPED_TRACE(Describe(c) + ", file lost: " + (*lost ? lost : "neither"));
             TempFolder folder;
-            if (c.replacing) {
-                WriteAll(folder.path("s.kvx"), kOldA);
-                WriteAll(folder.path("s.kvxr"), kOldB);
-            }
+            if (c.replacing) WriteOldFiles(folder);
             const std::vector<std::string> before = folder.entries();
             std::vector<Event> failing{shared};
             if (*lost) failing.push_back({WriteStep::SyncFile, lost});

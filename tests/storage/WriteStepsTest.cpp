@@ -13,10 +13,9 @@
 #include "tests/support/Failures.h"
 #include "tests/support/FileContents.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/WriteCases.h"
 
 namespace {
-
-enum class Way { Unnamed, Named };
 
 const char* const kPrevious = "previous content\n";
 const std::string kNew(100000, 'n');
@@ -41,10 +40,6 @@ class StepHook {
     std::vector<WriteStep> seen;  // consecutive repeats (several writes) recorded once
 };
 
-void WriteAll(const std::string& path, const std::string& content) {
-    std::ofstream(path, std::ios::binary) << content;
-}
-
 std::ptrdiff_t Position(const std::vector<WriteStep>& steps, WriteStep step) {
     const auto at = std::find(steps.begin(), steps.end(), step);
     return at == steps.end() ? -1 : at - steps.begin();
@@ -60,23 +55,10 @@ std::vector<WriteStep> StepsOfAWrite(Way way, bool replacing) {
     return hook.seen;
 }
 
-struct Case {
-    Way way;
-    bool replacing;
-};
-
-const Case kCases[] = {
-    {Way::Unnamed, true}, {Way::Unnamed, false}, {Way::Named, true}, {Way::Named, false}};
-
-std::string Describe(const Case& c) {
-    return std::string(c.way == Way::Unnamed ? "unnamed file" : "named temporary") +
-           (c.replacing ? " replacing a file" : " creating a file");
-}
-
 }  // namespace
 
 TEST(WriteSteps, FileReachesTheDiskBeforeItsNameAndTheNameAfterIt) {
-    for (const Case& c : kCases) {
+    for (const WriteCase& c : kWriteCases) {
         SCOPED_TRACE(Describe(c));
         const std::vector<WriteStep> steps = StepsOfAWrite(c.way, c.replacing);
         const auto named = std::max(Position(steps, WriteStep::Link),
@@ -114,7 +96,7 @@ TEST(WriteSteps, OnlyARefusedUnnamedFileShowsATemporaryWhileWriting) {
 }
 
 TEST(WriteSteps, EveryStepFailingKeepsThePreviousFileAndLeavesNothing) {
-    for (const Case& c : kCases) {
+    for (const WriteCase& c : kWriteCases) {
         for (WriteStep failing : StepsOfAWrite(c.way, c.replacing)) {
             if (c.way == Way::Named && failing == WriteStep::OpenUnnamed) continue;  // refused
             SCOPED_TRACE(Describe(c) + ", failing step " +
