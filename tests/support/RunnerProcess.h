@@ -18,11 +18,12 @@ struct RunResult {
 };
 
 /// arguments are already quoted for the shell; standard output goes to output (a file
-/// name for the shell) instead of being collected when given.
+/// name for the shell) instead of being collected when given; prefix is a command put
+/// before the runner's (see WithinSeconds, kAsNobody).
 inline RunResult RunRunner(const TempFolder& folder, const std::string& arguments,
-                           const std::string& output = "out.txt") {
-    const std::string command = "cd '" + folder.path() + "' && '" KVORAX_RUN_PATH "' " + arguments +
-                                " >" + output + " 2>err.txt";
+                           const std::string& output = "out.txt", const std::string& prefix = "") {
+    const std::string command = "cd '" + folder.path() + "' && " + prefix +
+                                "'" KVORAX_RUN_PATH "' " + arguments + " >" + output + " 2>err.txt";
     const int raw = std::system(command.c_str());
     RunResult r;
     r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
@@ -32,6 +33,19 @@ inline RunResult RunRunner(const TempFolder& folder, const std::string& argument
     std::filesystem::remove(folder.path("err.txt"));
     return r;
 }
+
+/// The exit status of a run that WithinSeconds ended: killed by SIGKILL.
+constexpr int kKilledAtTheBound = 128 + 9;
+
+/// A prefix that kills a run still going after seconds, so that a run that would wait for
+/// good fails its test instead of stopping the whole suite.
+inline std::string WithinSeconds(int seconds) {
+    return "timeout -s KILL " + std::to_string(seconds) + " ";
+}
+
+/// A prefix that runs the runner as the user nobody, without supplementary groups; it needs
+/// root. Standard output and error are still files the shell opened as the caller.
+inline const std::string kAsNobody = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
 
 /// Arguments that the runner refuses, and what its message must name.
 struct Refused {
