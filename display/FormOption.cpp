@@ -1,6 +1,9 @@
 // The chooser's controls and handlers.
 #include "display/FormOption.h"
 
+#include <algorithm>
+
+#include "display/toolkit/TitleBar.h"
 #include "display/toolkit/Twips.h"
 
 namespace {
@@ -9,8 +12,7 @@ constexpr int kWidthTwips = 2760, kHeightTwips = 1530;
 
 }  // namespace
 
-FormOption::FormOption(Store& store)
-    : Form(kWidthTwips, kHeightTwips), store_(store), options_(Client()) {
+FormOption::FormOption(Store& store) : Form(ClientSize()), store_(store), options_(Client()) {
     setAttribute(Qt::WA_DeleteOnClose);
     SetCaption(kOptionCaption);
     options_.Add({240, 120, 2175, 255}, "Плоскость-XY", [this] { Option1_Click(); });
@@ -19,7 +21,13 @@ FormOption::FormOption(Store& store)
 }
 
 QSize FormOption::ClientSize() {
-    return {toolkit::Pixels(kWidthTwips), toolkit::Pixels(kHeightTwips)};
+    // The design's 184 pixels leave a title bar too short for the caption beside a window
+    // menu icon and three buttons (openbox shows "Выб… ость!"): the window is widened to
+    // what the caption needs, on the right, so the options keep their design places. Still
+    // narrow enough to open beside the main window on a 1024 × 768 screen.
+    const int width =
+        std::max(toolkit::Pixels(kWidthTwips), toolkit::TitleBarWidth(kOptionCaption));
+    return {width, toolkit::Pixels(kHeightTwips)};
 }
 
 void FormOption::Form_Load() {

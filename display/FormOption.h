@@ -13,7 +13,8 @@ class FormOption : public toolkit::Form {
   public:
     explicit FormOption(Store& store);
 
-    /// The size of the chooser's client area in pixels, known before it is created.
+    /// The size of the chooser's client area in pixels, known before it is created: the
+    /// design's, at least as wide as the title bar needs for the caption.
     static QSize ClientSize();
 
     /// Selects the option of the current Plane, if any.

@@ -9,8 +9,11 @@
 
 namespace toolkit {
 
-Form::Form(int clientWidthTwips, int clientHeightTwips) : client_(new QWidget(this)) {
-    client_->setFixedSize(Pixels(clientWidthTwips), Pixels(clientHeightTwips));
+Form::Form(int clientWidthTwips, int clientHeightTwips)
+    : Form(QSize(Pixels(clientWidthTwips), Pixels(clientHeightTwips))) {}
+
+Form::Form(QSize clientPixels) : client_(new QWidget(this)) {
+    client_->setFixedSize(clientPixels);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);

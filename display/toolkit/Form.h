@@ -13,6 +13,8 @@ class Form : public QWidget {
   public:
     /// The client area in twips; the window cannot be resized.
     Form(int clientWidthTwips, int clientHeightTwips);
+    /// The client area in pixels, for a form whose size is not its design's alone.
+    explicit Form(QSize clientPixels);
 
     /// The parent of every control; positions are relative to it.
     QWidget* Client() const { return client_; }

@@ -135,7 +135,8 @@ labels_one_line() {
     done
 }
 
-# The chooser beside the main window: inside the screen, neither frame over the other.
+# The chooser beside the main window: inside the screen, neither frame over the other, and
+# on its right, where the screen of 1024 pixels leaves room for both.
 check_chooser_beside() {
     local mx my mw mh cx cy cw ch
     read -r mx my mw mh < <(frame "$main")
@@ -145,6 +146,8 @@ check_chooser_beside() {
     [ $((cx + cw)) -le "$mx" ] || [ "$cx" -ge $((mx + mw)) ] || [ $((cy + ch)) -le "$my" ] ||
         [ "$cy" -ge $((my + mh)) ] ||
         fail "the plane chooser ($cx,$cy, $cw x $ch) covers the main window ($mx,$my, $mw x $mh)"
+    [ "$cx" -ge $((mx + mw)) ] ||
+        fail "the plane chooser at $cx,$cy is not on the right of the main window ($mx,$my, $mw x $mh)"
 }
 
 # Presses the keys (xdotool key arguments) and waits for the window with the title $1.

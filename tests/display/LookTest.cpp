@@ -1,11 +1,14 @@
-// The windows as laid out: the design fonts, texts that fit their controls, glyphs for every
-// character, and where the windows open.
+// The windows as laid out: the design fonts, texts that fit their controls, captions that fit
+// their title bars, glyphs for every character, and where the windows open.
+#include <QFontDatabase>
+#include <QFontMetrics>
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QScreen>
 #include <QStyleOptionButton>
 #include <cmath>
 
+#include "display/NumberText.h"
 #include "display/toolkit/Controls.h"
 #include "display/toolkit/Fonts.h"
 #include "tests/display/WindowTestSupport.h"
@@ -62,6 +65,44 @@ TEST_F(LookTest, MainWindowTextsFitTheirControls) {
     EXPECT_LE(draw.Label2->fontMetrics().height(), draw.Label2->height());
     for (QRadioButton* option : draw.PlaneChooser()->findChildren<QRadioButton*>())
         EXPECT_LE(option->sizeHint().width(), option->width()) << option->text().toStdString();
+}
+
+// What a title bar needs at least for the caption: the caption in the desktop's general font
+// in bold, as window managers commonly draw titles, and beside it a window menu icon and
+// three buttons. Openbox's default theme shortens the caption of a window narrower than
+// 249 pixels, 100 more than its width in this font (DejaVu Sans Bold in 14-pixel lines).
+int TitleBarNeeds(const QString& caption) {
+    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    font.setBold(true);
+    const QFontMetrics metrics(font);
+    return metrics.horizontalAdvance(caption) + 100 * metrics.lineSpacing() / 14;
+}
+
+// A window too narrow has its caption shortened by the window manager ("Выб… ость!").
+TEST_F(LookTest, EveryTitleBarHasRoomForItsWholeCaption) {
+    FormDraw& draw = StartStopped();
+    FormOption& chooser = *draw.PlaneChooser();
+    const QString longestStep = QString::fromStdString(MakeTickTexts(32767, 0, 1).caption);
+    const struct {
+        const QWidget& window;
+        QString caption;
+    } windows[] = {{*program->formStart(), program->formStart()->windowTitle()},
+                   {draw, longestStep},
+                   {chooser, chooser.windowTitle()}};
+    for (const auto& w : windows) {
+        SCOPED_TRACE(w.caption.toStdString());
+        EXPECT_GE(w.window.width(), TitleBarNeeds(w.caption));
+    }
+    // Widened on the right only: the options where the design puts them, the design height,
+    // and the size the main window's placement reserves for it.
+    EXPECT_EQ(chooser.windowTitle(), "Выберите плоскость!");
+    EXPECT_EQ(chooser.Client()->size(), FormOption::ClientSize());
+    EXPECT_EQ(chooser.Client()->height(), 102);
+    const QRadioButton* options[] = {chooser.Options().Option(0), chooser.Options().Option(1),
+                                     chooser.Options().Option(2)};
+    EXPECT_EQ(options[0]->geometry(), QRect(16, 8, 145, 17));
+    EXPECT_EQ(options[1]->geometry(), QRect(16, 40, 145, 17));
+    EXPECT_EQ(options[2]->geometry(), QRect(16, 72, 145, 17));
 }
 
 // Every character of the text has a glyph in the font; '&' only marks an access letter.

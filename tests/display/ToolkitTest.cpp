@@ -209,6 +209,9 @@ TEST_F(ToolkitTest, MainWindowLeavesRoomForTheChooserWhereTheScreenHasIt) {
     // A free area that starts right of a panel.
     EXPECT_EQ(toolkit::LeftOfCentredPair(748, 192, QRect(100, 0, 948, 768)), 100);
     EXPECT_EQ(toolkit::LeftOfCentredPair(748, 192, QRect(0, 0, 947, 768)), std::nullopt);
+    // The chooser as built, wider than its design for its caption, still fits on the right.
+    const QSize built = FormOption::ClientSize().grownBy(toolkit::kFrameAllowance);
+    EXPECT_TRUE(toolkit::LeftOfCentredPair(main.width(), built.width(), screen).has_value());
 }
 
 }  // namespace
