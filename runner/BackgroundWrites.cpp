@@ -1,6 +1,8 @@
-// A queue served by a few threads: workers wait for work and for the writes before theirs,
-// the poster for room and for the end of the writes.
+// A queue served by a few threads: workers wait for work, the poster for room and for the
+// end of the writes, and the naming of a group runs on whichever worker finds it ready.
 #include "runner/BackgroundWrites.h"
+
+#include <utility>
 
 BackgroundWrites::BackgroundWrites(int threads, std::size_t queued) : queued_(queued) {
     for (int k = 0; k < threads; ++k)
@@ -9,8 +11,8 @@ BackgroundWrites::BackgroundWrites(int threads, std::size_t queued) : queued_(qu
 
 BackgroundWrites::~BackgroundWrites() {
     {
-        std::unique_lock lock(mutex_);
-        room_.wait(lock, [&] { return waiting_.empty() && running_ == 0; });
+        Lock lock(mutex_);
+        room_.wait(lock, [&] { return AllEnded(); });
         stopping_ = true;
     }
     work_.notify_all();
@@ -18,12 +20,12 @@ BackgroundWrites::~BackgroundWrites() {
         worker.join();
 }
 
-void BackgroundWrites::Post(Write write) {
+void BackgroundWrites::Post(Prepare prepare) {
     {
-        std::unique_lock lock(mutex_);
-        room_.wait(lock, [&] { return !failures_.empty() || waiting_.size() < queued_; });
+        Lock lock(mutex_);
+        room_.wait(lock, [&] { return !failures_.empty() || posted_ - nextToName_ < queued_; });
         if (!failures_.empty()) return;
-        waiting_.push_back({posted_++, std::move(write)});
+        waiting_.push_back({posted_++, std::move(prepare)});
     }
     work_.notify_one();
 }
@@ -38,65 +40,104 @@ int BackgroundWrites::failures() const {
     return static_cast<int>(failures_.size());
 }
 
+int BackgroundWrites::waitingForTurn() const {
+    std::lock_guard lock(mutex_);
+    return static_cast<int>(prepared_.size());
+}
+
 void BackgroundWrites::Finish() {
-    std::unique_lock lock(mutex_);
-    room_.wait(lock, [&] { return waiting_.empty() && running_ == 0; });
+    Lock lock(mutex_);
+    room_.wait(lock, [&] { return AllEnded(); });
     if (!failures_.empty()) std::rethrow_exception(failures_.begin()->second);
 }
 
-// Takes the next write to run, counted as running; false when the writes are over. Writes
-// are taken in the order posted, so every earlier write is running or has ended.
+bool BackgroundWrites::AllEnded() const {
+    return waiting_.empty() && preparing_ == 0 && !naming_ && prepared_.empty();
+}
+
+// Takes the next write to prepare; false when the writes are over.
 bool BackgroundWrites::NextWrite(Queued& next) {
-    std::unique_lock lock(mutex_);
+    Lock lock(mutex_);
     work_.wait(lock, [&] { return stopping_ || !waiting_.empty(); });
     if (waiting_.empty()) return false;
     next = std::move(waiting_.front());
     waiting_.pop_front();
-    ++running_;
-    lock.unlock();
-    room_.notify_one();
+    ++preparing_;
     return true;
-}
-
-// The earliest write still running never waits here, so the wait always ends. A failure
-// before this write ends it at once: this write's file is not to appear in any case.
-bool BackgroundWrites::WaitForEarlier(std::uint64_t order) {
-    std::unique_lock lock(mutex_);
-    auto earlierFailed = [&] { return !failures_.empty() && failures_.begin()->first < order; };
-    ended_.wait(lock, [&] { return allEndedBefore_ == order || earlierFailed(); });
-    return !earlierFailed();
-}
-
-void BackgroundWrites::Ended(std::uint64_t order) {
-    endedOutOfOrder_.insert(order);
-    while (!endedOutOfOrder_.empty() && *endedOutOfOrder_.begin() == allEndedBefore_) {
-        endedOutOfOrder_.erase(endedOutOfOrder_.begin());
-        ++allEndedBefore_;
-    }
 }
 
 void BackgroundWrites::WorkerLoop() {
     for (Queued next; NextWrite(next);) {
+        Files files;
         std::exception_ptr thrown;
         try {
-            next.write([this, order = next.order] { return WaitForEarlier(order); });
+            files = next.prepare();
         } catch (...) {
             thrown = std::current_exception();
         }
-        {
-            std::lock_guard lock(mutex_);
-            --running_;
-            Ended(next.order);
-            if (thrown) {
-                failures_.emplace(next.order, thrown);
-                // Nothing later is begun once a write has failed; the writes dropped count
-                // as ended, so that no write waits for them.
-                for (const Queued& dropped : waiting_)
-                    Ended(dropped.order);
-                waiting_.clear();
-            }
-        }
-        ended_.notify_all();
+        next.prepare = nullptr;  // what it holds (a picture, a snapshot) is written
+        Prepared(next.order, std::move(files), thrown);
+    }
+}
+
+void BackgroundWrites::Prepared(std::uint64_t order, Files files, std::exception_ptr thrown) {
+    Lock lock(mutex_);
+    --preparing_;
+    if (thrown)
+        Failed(order, thrown);
+    else if (failures_.empty() || failures_.begin()->first > order)
+        prepared_.emplace(order, std::move(files));
+    else
+        files.clear();  // after a failed write: its files are not to appear
+    if (!naming_) NameInTurn(lock);
+    lock.unlock();
+    room_.notify_all();
+}
+
+namespace {
+
+using Write = std::pair<std::uint64_t, BackgroundWrites::Files>;
+
+AtomicFileWriter::GroupsCommitted CommitInOrder(const std::vector<Write>& writes) {
+    std::vector<std::vector<AtomicFileWriter*>> files(writes.size());
+    std::vector<AtomicFileWriter::Group> groups;
+    for (std::size_t k = 0; k < writes.size(); ++k) {
+        for (const auto& file : writes[k].second)
+            files[k].push_back(file.get());
+        groups.emplace_back(files[k]);
+    }
+    return AtomicFileWriter::CommitGroups(groups);
+}
+
+}  // namespace
+
+// Names the prepared writes from the next in turn on, in groups, until the next is not
+// prepared yet. One thread at a time does this; the others go on preparing meanwhile, and
+// the writes they finish during a group's flushes form the next group.
+void BackgroundWrites::NameInTurn(Lock& lock) {
+    naming_ = true;
+    while (!prepared_.empty() && prepared_.begin()->first == nextToName_) {
+        std::vector<Write> group;
+        for (auto it = prepared_.begin();
+             it != prepared_.end() && it->first == nextToName_ + group.size();
+             it = prepared_.erase(it))
+            group.emplace_back(it->first, std::move(it->second));
+        const std::uint64_t first = nextToName_;
+        nextToName_ += group.size();
+        lock.unlock();
+        const AtomicFileWriter::GroupsCommitted done = CommitInOrder(group);
+        group.clear();  // the files not committed are removed
+        lock.lock();
+        if (done.failure) Failed(first + done.groups, done.failure);
         room_.notify_all();
     }
+    naming_ = false;
+}
+
+// Nothing later is begun or named once a write has failed; the files of those prepared are
+// removed.
+void BackgroundWrites::Failed(std::uint64_t order, std::exception_ptr failure) {
+    failures_.emplace(order, std::move(failure));
+    waiting_.clear();
+    prepared_.erase(prepared_.upper_bound(order), prepared_.end());
 }

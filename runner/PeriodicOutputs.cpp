@@ -15,8 +15,8 @@
 
 namespace {
 
-// Each write waits mostly for the disk to confirm its file, so several run at once; the
-// queue bounds the memory that pictures and snapshots in waiting can take.
+// Several writes are prepared at once, the pictures' encoding being most of a frame's cost;
+// the queue bounds the memory and the open files that writes in waiting can take.
 constexpr int kWritesAtOnce = 4;
 constexpr std::size_t kWritesWaiting = 16;
 
@@ -70,36 +70,26 @@ void PeriodicOutputs::AfterFault(std::int64_t step, const RunState& run) {
 
 namespace {
 
-// The content goes to the disk beside the other writes; the file takes its name only after
-// every earlier file has, and not at all when one of them failed. The folder was cleared of
-// killed writers' temporaries when the run began.
-void WriteInTurn(const std::string& path, const Bytes& bytes, Durability durability,
-                 const BackgroundWrites::EarlierSucceeded& earlierSucceeded) {
-    AtomicFileWriter writer(path, durability, Leftovers::FolderCleared);
-    writer.Write(bytes.data(), bytes.size());
-    writer.Sync();
-    if (earlierSucceeded()) writer.Commit();
+BackgroundWrites::Files FileOf(const std::string& path, const Bytes& bytes, Durability durability) {
+    auto writer = std::make_unique<AtomicFileWriter>(path, durability, Leftovers::FolderCleared);
+    writer->Write(bytes.data(), bytes.size());
+    BackgroundWrites::Files files;
+    files.push_back(std::move(writer));
+    return files;
 }
 
-// A checkpoint and its restart file as one write, both or neither: both reach the disk under
-// one flush of the disk, then take their names under one flush of the folder; the flushes
-// are most of what a durable file costs. The restart file takes its name last, so that a kill
-// between the two names leaves a checkpoint without its restart file, never a restart file ahead of
-// its checkpoint: the files on the disk are still those of the first steps, and a run resumed from
-// the restart file before writes this checkpoint again, the same to the byte. Each file is whole
-// and of its tick on its own, so a power cut, which may keep either name, cannot make a restart
-// file that --resume would read wrongly.
-void WriteCheckpointInTurn(const std::string& snapshotPath, const Bytes& snapshot,
-                           const std::string& restartPath, const Bytes& restart,
-                           const BackgroundWrites::EarlierSucceeded& earlierSucceeded) {
-    AtomicFileWriter snapshotWriter(snapshotPath, Durability::OnCommit, Leftovers::FolderCleared);
-    AtomicFileWriter restartWriter(restartPath, Durability::OnCommit, Leftovers::FolderCleared);
-    snapshotWriter.Write(snapshot.data(), snapshot.size());
-    restartWriter.Write(restart.data(), restart.size());
-    AtomicFileWriter* const inOrder[] = {&snapshotWriter, &restartWriter};
-    AtomicFileWriter::SyncTogether(inOrder);
-    if (!earlierSucceeded()) return;
-    AtomicFileWriter::CommitTogether(inOrder);
+// A checkpoint and its restart file as one write, both or neither. The restart file takes its
+// name last, so that a kill between the two names leaves a checkpoint without its restart file,
+// never a restart file ahead of its checkpoint: the files on the disk are still those of the
+// first steps, and a run resumed from the restart file before writes this checkpoint again, the
+// same to the byte. Each file is whole and of its tick on its own, so a power cut, which may keep
+// either name, cannot make a restart file that --resume would read wrongly.
+BackgroundWrites::Files CheckpointFiles(const std::string& snapshotPath, const Bytes& snapshot,
+                                        const std::string& restartPath, const Bytes& restart) {
+    BackgroundWrites::Files files = FileOf(snapshotPath, snapshot, Durability::OnCommit);
+    BackgroundWrites::Files restartFile = FileOf(restartPath, restart, Durability::OnCommit);
+    files.push_back(std::move(restartFile.front()));
+    return files;
 }
 
 }  // namespace
@@ -112,18 +102,16 @@ void PeriodicOutputs::Write(std::int64_t step, const Store& store, const Picture
         if (frame.isNull()) frame = picture.Image();
         // Frames reach the disk together at the end of the run; a checkpoint, which a run
         // broken by a power cut would go on from, at once.
-        writes_->Post([path = StepFileName(frames_, "frame-", step, ".png"),
-                       frame](const auto& earlierSucceeded) {
-            WriteInTurn(path, EncodePicturePng(path, frame), Durability::AtTheEnd,
-                        earlierSucceeded);
+        writes_->Post([path = StepFileName(frames_, "frame-", step, ".png"), frame] {
+            return FileOf(path, EncodePicturePng(path, frame), Durability::AtTheEnd);
         });
     }
     if (!checkpoints_.empty()) {
         writes_->Post([snapshotPath = StepFileName(checkpoints_, "step-", step, ".kvx"),
                        snapshot = EncodeSnapshot(store),
                        restartPath = StepFileName(checkpoints_, "step-", step, ".kvxr"),
-                       restart = std::move(restart)](const auto& earlierSucceeded) {
-            WriteCheckpointInTurn(snapshotPath, snapshot, restartPath, restart, earlierSucceeded);
+                       restart = std::move(restart)] {
+            return CheckpointFiles(snapshotPath, snapshot, restartPath, restart);
         });
     }
 }

@@ -254,24 +254,21 @@ bool AtomicFileWriter::NeedsFlush() const {
 
 // One syncfs in place of an fsync per file, where each fsync is a flush of the disk of its
 // own. Durability is the same: when syncfs returns, the content and the inode of every
-// file of the group are on the disk, before any of them takes its name, and the folder's
+// file flushed are on the disk, before any of them takes its name, and the folder's
 // flush after the names follows as for one file. The price is that syncfs writes
 // everything else waiting for that file system too: the run's frames, otherwise flushed
 // once at its end, and whatever else the user's programs have written there; so a single
 // file keeps its fsync. When syncfs fails the cause may be another file of the file
-// system, so each file is then flushed alone: fsync reports its own file's write-back
-// error even after syncfs, and the group fails only for a file of its own, named.
-void AtomicFileWriter::SyncTogether(std::span<AtomicFileWriter* const> writers) {
+// system, so nothing is marked flushed and each file is flushed alone before its name:
+// fsync reports its own file's write-back error even after syncfs, and a group fails only
+// for a file of its own, named.
+void AtomicFileWriter::FlushShared(std::span<AtomicFileWriter* const> writers) {
     std::vector<AtomicFileWriter*> pending;
     for (AtomicFileWriter* writer : writers)
         if (writer->NeedsFlush()) pending.push_back(writer);
-    if (SharedFlush(pending)) {
-        for (AtomicFileWriter* writer : pending)
-            writer->synced_ = true;
-        return;
-    }
-    for (AtomicFileWriter* writer : writers)
-        writer->Sync();
+    if (!SharedFlush(pending)) return;
+    for (AtomicFileWriter* writer : pending)
+        writer->synced_ = true;
 }
 
 // True when one flush of their file system put all of pending on the disk.
@@ -289,28 +286,75 @@ void AtomicFileWriter::Commit() {
 }
 
 void AtomicFileWriter::CommitTogether(std::span<AtomicFileWriter* const> writers) {
-    SyncTogether(writers);
-    for (AtomicFileWriter* writer : writers)
-        writer->ReadyToName();
-    for (std::size_t k = 0; k < writers.size(); ++k) {
+    const Group group[] = {writers};
+    const GroupsCommitted done = CommitGroups(group);
+    if (done.failure) std::rethrow_exception(done.failure);
+}
+
+namespace {
+
+std::vector<AtomicFileWriter*> AllOf(std::span<const AtomicFileWriter::Group> groups) {
+    std::vector<AtomicFileWriter*> all;
+    for (AtomicFileWriter::Group group : groups)
+        all.insert(all.end(), group.begin(), group.end());
+    return all;
+}
+
+}  // namespace
+
+AtomicFileWriter::GroupsCommitted AtomicFileWriter::CommitGroups(std::span<const Group> groups) {
+    const std::vector<AtomicFileWriter*> all = AllOf(groups);
+    FlushShared(all);
+    GroupsCommitted done;
+    for (; done.groups < groups.size(); ++done.groups) {
         try {
-            writers[k]->Name();
+            NameGroup(groups[done.groups]);
         } catch (const FileError&) {
-            RollBackNamed(writers.first(k));
-            throw;
+            done.failure = std::current_exception();
+            break;
         }
     }
     // Only now are the names on the disk, and a power cut cannot bring the old files back.
-    // Files of one folder share its flush.
-    for (std::size_t k = 0; k < writers.size(); ++k) {
-        if (FlushedBefore(writers.first(k), FolderOf(writers[k]->target_))) continue;
-        if (const int error = writers[k]->SyncFolder()) {
-            RollBackNamed(writers);
-            writers[k]->Fail(error);
+    FlushFolders(groups.first(done.groups), done);
+    for (AtomicFileWriter* writer : all)
+        writer->Discard();
+    return done;
+}
+
+// A group's commit up to its folder's flush: every file ready, then each named in order. A
+// failure puts back those of the group already named.
+void AtomicFileWriter::NameGroup(Group group) {
+    for (AtomicFileWriter* writer : group)
+        writer->ReadyToName();
+    for (std::size_t k = 0; k < group.size(); ++k) {
+        try {
+            group[k]->Name();
+        } catch (const FileError&) {
+            RollBackNamed(group.first(k));
+            throw;
         }
     }
-    for (AtomicFileWriter* writer : writers)
-        writer->Discard();
+}
+
+// Each folder once, after every name: files of one folder share its flush. When a folder's
+// flush fails, the first group with a file in it and every group after are put back, the
+// last first; the groups before have no file in it, and their folders were flushed.
+void AtomicFileWriter::FlushFolders(std::span<const Group> named, GroupsCommitted& done) {
+    std::vector<AtomicFileWriter*> earlier;
+    for (std::size_t g = 0; g < named.size(); ++g) {
+        for (AtomicFileWriter* writer : named[g]) {
+            const bool flushed = FlushedBefore(earlier, FolderOf(writer->target_));
+            earlier.push_back(writer);
+            if (flushed) continue;
+            if (const int error = writer->SyncFolder()) {
+                RollBackNamed(AllOf(named.subspan(g)));
+                done.groups = g;
+                done.failure = std::make_exception_ptr(
+                    FileError(FileAction::Write, writer->path_, FileReason::System(error)));
+                return;
+            }
+        }
+    }
 }
 
 // Everything before the naming, whose failures leave the target untouched: the content on

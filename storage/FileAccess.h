@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <span>
 #include <string>
 #include <vector>
@@ -64,26 +65,38 @@ class AtomicFileWriter {
     /// a Commit that follows without more writes only names the file: the slow part of a
     /// write can run before the caller decides whether it is committed. Throws FileError.
     void Sync();
-    /// Sync of several writers at once. Two or more files that need it and share a file
-    /// system are flushed by one flush of that file system instead of one per file: the
-    /// disk's flushes are most of what a durable file costs. Throws FileError, naming the
-    /// writer whose content did not reach the disk.
-    static void SyncTogether(std::span<AtomicFileWriter* const> writers);
     /// Flushes the file to the disk, puts it in place of the target and flushes the
     /// folder. On a failure the previous file is restored where the system allows it.
     /// Throws FileError.
     void Commit();
     /// Commits several writers as one, as a single Commit would each: every file is flushed
-    /// to the disk (SyncTogether), then they take their names in the order given, and each folder
-    /// among them is flushed once, after the last name. When any of this fails, none of the files
-    /// stays: those already named are put back as they were, the last first. A kill between
-    /// two names leaves the first files named and not the rest. Throws FileError, naming
-    /// the writer that failed.
+    /// to the disk, two or more of one file system under a single flush of it, then they take
+    /// their names in the order given, and each folder among them is flushed once, after the
+    /// last name. When any of this fails, none of the files stays: those already named are put
+    /// back as they were, the last first. A kill between two names leaves the first files named
+    /// and not the rest. Throws FileError, naming the writer that failed.
     static void CommitTogether(std::span<AtomicFileWriter* const> writers);
+
+    /// Writers committed together, as CommitTogether commits them.
+    using Group = std::span<AtomicFileWriter* const>;
+    struct GroupsCommitted {
+        std::size_t groups = 0;      ///< the first ones, committed
+        std::exception_ptr failure;  ///< the FileError of the group after them, if any failed
+    };
+    /// A group commit: groups committed in order, each as by CommitTogether, but all of them
+    /// under one flush of the disk before the first name and one flush of each folder after
+    /// the last, where a commit of each would flush twice for each. The groups before the
+    /// first that fails are committed as if alone; that one and every later one leave no
+    /// file. Nothing is reported done before the flushes, so each committed file is as
+    /// durable as after its own Commit.
+    static GroupsCommitted CommitGroups(std::span<const Group> groups);
 
   private:
     bool NeedsFlush() const;
+    static void FlushShared(std::span<AtomicFileWriter* const> writers);
     static bool SharedFlush(std::span<AtomicFileWriter* const> pending);
+    static void NameGroup(Group group);
+    static void FlushFolders(std::span<const Group> named, GroupsCommitted& done);
     bool OpenInPlace();
     void RefuseIfNotWritable();
     bool OpenUnnamed();

@@ -15,6 +15,7 @@
 #include <latch>
 #include <mutex>
 #include <set>
+#include <thread>
 
 #include "core/FileError.h"
 #include "runner/BackgroundWrites.h"
@@ -228,49 +229,77 @@ TEST(PeriodicOutputs, ARestartFileThatFailsTakesItsCheckpointWithItAndNothingAft
     }
 }
 
+namespace {
+
+using Files = BackgroundWrites::Files;
+
+// A write of the files named, in a folder already cleared of leftovers, as the runner's are.
+BackgroundWrites::Prepare FilesNamed(const TempFolder& folder, Names names) {
+    return [&folder, names] {
+        Files files;
+        for (const std::string& name : names) {
+            files.push_back(std::make_unique<AtomicFileWriter>(
+                folder.path(name), Durability::OnCommit, Leftovers::FolderCleared));
+            files.back()->Write(name);
+        }
+        return files;
+    };
+}
+
+[[noreturn]] Files Throw(const char* path) {
+    throw FileError(FileAction::Write, path, FileReason::System(ENOSPC));
+}
+
+}  // namespace
+
 TEST(BackgroundWrites, EveryWriteRunsOnceAndAFailureDropsTheWritesBehindIt) {
     std::atomic<int> done{0};
     {
         BackgroundWrites writes(4, 8);
         for (int k = 0; k < 1000; ++k)
-            writes.Post([&](const auto&) { ++done; });
+            writes.Post([&] {
+                ++done;
+                return Files{};
+            });
         writes.Finish();
         EXPECT_EQ(done, 1000);
     }
     // One thread: the failing write holds until the others are queued behind it.
     BackgroundWrites writes(1, 100);
     std::latch queued(1);
-    writes.Post([&](const auto&) {
+    writes.Post([&] {
         queued.wait();
-        throw FileError(FileAction::Write, "first", FileReason::System(ENOSPC));
+        return Throw("first");
     });
     for (int k = 0; k < 10; ++k)
-        writes.Post([&](const auto&) { ++done; });
+        writes.Post([&] {
+            ++done;
+            return Files{};
+        });
     queued.count_down();
     EXPECT_THROW(writes.Finish(), FileError);
     EXPECT_TRUE(writes.failed());
-    writes.Post([&](const auto&) { ++done; });
+    writes.Post([&] {
+        ++done;
+        return Files{};
+    });
     EXPECT_THROW(writes.Finish(), FileError);
     EXPECT_EQ(done, 1000);
 }
 
 TEST(BackgroundWrites, FilesAppearInTheOrderPostedAndTheEarliestFailureIsTheOneReported) {
+    TempFolder f;
     BackgroundWrites writes(4, 16);
     std::latch laterFailed(1);
-    std::atomic<int> committed{0}, dropped{0};
-    auto commitInTurn = [&](const BackgroundWrites::EarlierSucceeded& earlierSucceeded) {
-        ++(earlierSucceeded() ? committed : dropped);
-    };
-    writes.Post(commitInTurn);  // 0: ends before the failures, so it is in turn
-    writes.Post([&](const auto& earlierSucceeded) {  // 1: fails after 3 has failed
-        ASSERT_TRUE(earlierSucceeded());
+    writes.Post(FilesNamed(f, {"0"}));  // named before the failures
+    writes.Post([&] {                   // 1: fails after 3 has failed
         laterFailed.wait();
-        throw FileError(FileAction::Write, "one", FileReason::System(EIO));
+        return Throw("one");
     });
-    writes.Post(commitInTurn);  // 2: after 1, so never committed
-    writes.Post([&](const auto&) {
+    writes.Post(FilesNamed(f, {"2"}));  // prepared, but after 1: never named
+    writes.Post([&] {
         laterFailed.count_down();
-        throw FileError(FileAction::Write, "three", FileReason::System(ENOSPC));
+        return Throw("three");
     });
     try {
         writes.Finish();
@@ -279,8 +308,47 @@ TEST(BackgroundWrites, FilesAppearInTheOrderPostedAndTheEarliestFailureIsTheOneR
         EXPECT_EQ(failure.path(), "one");  // the earlier posted, though it failed later
     }
     EXPECT_EQ(writes.failures(), 2);
-    EXPECT_EQ(committed, 1);
-    EXPECT_EQ(dropped, 1);
+    EXPECT_EQ(f.entries(), Names{"0"});
+}
+
+// The writes prepared while the first one is held are named as one group after it: one
+// flush of the disk and one of the folder for all their files, where each write alone
+// would flush both, and the names still in the order posted.
+TEST(BackgroundWrites, WritesPreparedMeanwhileShareOneFlushOfTheDiskAndOfTheFolder) {
+    TempFolder f;
+    std::mutex mutex;
+    std::vector<WriteStep> flushes;
+    Names named;
+    SetWriteFaultForTesting([&](const WriteAttempt& attempt) {
+        std::lock_guard lock(mutex);
+        if (attempt.step == WriteStep::Link || attempt.step == WriteStep::Rename)
+            named.push_back(attempt.path.substr(attempt.path.rfind('/') + 1));
+        if (attempt.step == WriteStep::SyncFile || attempt.step == WriteStep::SyncFileSystem ||
+            attempt.step == WriteStep::SyncFolder)
+            flushes.push_back(attempt.step);
+        return 0;
+    });
+    {
+        BackgroundWrites writes(4, 16);
+        std::latch release(1);
+        const BackgroundWrites::Prepare first = FilesNamed(f, {"0.kvx", "0.kvxr"});
+        writes.Post([&] {
+            release.wait();
+            return first();
+        });
+        for (const char* k : {"1", "2", "3"})
+            writes.Post(FilesNamed(f, {std::string(k) + ".kvx", std::string(k) + ".kvxr"}));
+        for (int wait = 0; wait < 10000 && writes.waitingForTurn() < 3; ++wait)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        ASSERT_EQ(writes.waitingForTurn(), 3);
+        release.count_down();
+        writes.Finish();
+    }
+    SetWriteFaultForTesting(nullptr);
+    const Names all{"0.kvx", "0.kvxr", "1.kvx", "1.kvxr", "2.kvx", "2.kvxr", "3.kvx", "3.kvxr"};
+    EXPECT_EQ(named, all);
+    EXPECT_EQ(f.entries(), all);
+    EXPECT_EQ(flushes, (std::vector<WriteStep>{WriteStep::SyncFileSystem, WriteStep::SyncFolder}));
 }
 
 TEST(PeriodicOutputs, AFullDiskLeavesTheFilesBeforeTheFirstFailedOneAndNoneAfter) {
