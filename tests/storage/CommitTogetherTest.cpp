@@ -1,8 +1,9 @@
 // Two files committed as one, as the runner writes a checkpoint and its restart file: both
 // reach the disk under one flush of the file system before either name, the second is named after
 // the first, their folder is flushed once; a failure of any step of either leaves neither new file,
-// the previous ones as they were. And writers into a folder already cleared of leftovers do not
-// clear it again.
+// the previous ones as they were. A group commit of several such pairs shares those flushes and
+// keeps the pairs before a failed one. And writers into a folder already cleared of leftovers do
+// not clear it again.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -276,4 +277,123 @@ TEST(CommitTogether, AWriterOfAFolderAlreadyClearedLeavesItsLeftoversUnlessALink
     }
     EXPECT_FALSE(std::filesystem::exists(there));
     EXPECT_EQ(ReadAll(folder.path("other/b.kvx")), "through the link");
+}
+
+namespace {
+
+// Three checkpoints with their restart files, each pair a group, committed as one: a, b, c.
+struct ThreeGroups {
+    explicit ThreeGroups(const TempFolder& folder, const std::string& middleFolder = "") {
+        for (const char* name : {"a", "b", "c"}) {
+            const std::string base = (*name == 'b' ? middleFolder : "") + name;
+            for (const char* extension : {".kvx", ".kvxr"}) {
+                writers.push_back(
+                    std::make_unique<AtomicFileWriter>(folder.path(base + extension)));
+                writers.back()->Write(base + extension);
+            }
+        }
+        for (std::size_t k = 0; k < writers.size(); ++k)
+            pointers.push_back(writers[k].get());
+        for (std::size_t g = 0; g < 3; ++g)
+            groups.push_back(std::span(pointers).subspan(2 * g, 2));
+    }
+    AtomicFileWriter::GroupsCommitted Commit() { return AtomicFileWriter::CommitGroups(groups); }
+
+    std::vector<std::unique_ptr<AtomicFileWriter>> writers;
+    std::vector<AtomicFileWriter*> pointers;
+    std::vector<AtomicFileWriter::Group> groups;
+};
+
+std::string FailedPath(const AtomicFileWriter::GroupsCommitted& done) {
+    try {
+        if (done.failure) std::rethrow_exception(done.failure);
+    } catch (const FileError& failure) {
+        return LastPart(failure.path());
+    }
+    return "";
+}
+
+}  // namespace
+
+TEST(CommitGroups, AllShareOneFlushOfTheDiskAndOneOfTheFolderAndAreNamedInOrder) {
+    for (const WriteCase& c : kWriteCases) {
+        SCOPED_TRACE(Describe(c));
+        TempFolder folder;
+        if (c.replacing)
+            for (const char* name : {"a.kvx", "a.kvxr", "b.kvx", "b.kvxr", "c.kvx", "c.kvxr"})
+                WriteAll(folder.path(name), "old");
+        std::vector<Event> events;
+        AtomicFileWriter::GroupsCommitted done;
+        {
+            EventHook hook(c.way);
+            done = ThreeGroups(folder).Commit();
+            events = hook.events;
+        }
+        EXPECT_EQ(done.groups, 3u);
+        EXPECT_FALSE(done.failure);
+        for (const char* name : {"a.kvx", "a.kvxr", "b.kvx", "b.kvxr", "c.kvx", "c.kvxr"})
+            EXPECT_EQ(ReadAll(folder.path(name)), name);
+        EXPECT_EQ(Count(events, WriteStep::SyncFileSystem), 1);
+        EXPECT_EQ(Count(events, WriteStep::SyncFile), 0);
+        EXPECT_EQ(Count(events, WriteStep::SyncFolder), 1);
+        EXPECT_LT(Find(events, "", is(WriteStep::SyncFileSystem)), Find(events, "", Naming));
+        EXPECT_GT(Find(events, "", is(WriteStep::SyncFolder)), Find(events, "", Naming, true));
+        std::vector<std::string> named;  // a replacing name takes a link and a rename
+        for (const Event& e : events)
+            if (Naming(e.step) && (named.empty() || named.back() != e.file))
+                named.push_back(e.file);
+        EXPECT_EQ(named, (std::vector<std::string>{"a.kvx", "a.kvxr", "b.kvx", "b.kvxr", "c.kvx",
+                                                   "c.kvxr"}));
+    }
+}
+
+// A failure of the second group, in its own flush after a failed shared one, before its
+// names or in them: the first group is committed as if alone, the second and third leave
+// no file.
+TEST(CommitGroups, TheGroupsBeforeAFailedOneStayAndItAndTheLaterOnesLeaveNoFile) {
+    const Event shared{WriteStep::SyncFileSystem, "a.kvx"};
+    const std::vector<Event> failures[] = {
+        {shared, {WriteStep::SyncFile, "b.kvxr"}},
+        {{WriteStep::CloseFile, "b.kvx"}},
+        {{WriteStep::Link, "b.kvxr"}},
+    };
+    for (const std::vector<Event>& failing : failures) {
+        const Event& failed = failing.back();
+        SCOPED_TRACE("failing step " + std::to_string(static_cast<int>(failed.step)) + " of " +
+                     failed.file);
+        TempFolder folder;
+        AtomicFileWriter::GroupsCommitted done;
+        {
+            EventHook hook(Way::Unnamed, failing);
+            done = ThreeGroups(folder).Commit();
+        }
+        EXPECT_EQ(done.groups, 1u);
+        EXPECT_EQ(FailedPath(done), failed.file);
+        EXPECT_EQ(folder.entries(), (std::vector<std::string>{"a.kvx", "a.kvxr"}));
+        EXPECT_EQ(ReadAll(folder.path("a.kvxr")), "a.kvxr");
+    }
+}
+
+// The second group's files are in a folder of their own. When that folder's flush fails, the
+// first group, whose folder was flushed, stays; the second and the third, named after it, do
+// not. When the first folder's flush fails, nothing stays.
+TEST(CommitGroups, AFailedFolderFlushUndoesTheFirstGroupInThatFolderAndEveryLaterOne) {
+    for (const bool firstFolder : {false, true}) {
+        SCOPED_TRACE(firstFolder ? "the first folder's flush failing" : "the second's failing");
+        TempFolder folder;
+        std::filesystem::create_directory(folder.path("other"));
+        const Event failing{WriteStep::SyncFolder, firstFolder ? "a.kvx" : "b.kvx"};
+        AtomicFileWriter::GroupsCommitted done;
+        {
+            EventHook hook(Way::Unnamed, {failing});
+            done = ThreeGroups(folder, "other/").Commit();
+        }
+        EXPECT_EQ(done.groups, firstFolder ? 0u : 1u);
+        EXPECT_EQ(FailedPath(done), failing.file);
+        const std::vector<std::string> left =
+            firstFolder ? std::vector<std::string>{"other"}
+                        : std::vector<std::string>{"a.kvx", "a.kvxr", "other"};
+        EXPECT_EQ(folder.entries(), left);
+        EXPECT_TRUE(std::filesystem::is_empty(folder.path("other")));
+    }
 }
