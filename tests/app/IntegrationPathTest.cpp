@@ -70,7 +70,9 @@ TEST(RunnerIntegrationPath, UnknownWaysOfDividingAreRefused) {
         const RunResult r = RunRunner(folder, "--quotients " + way);
         EXPECT_EQ(r.status, 2) << way;
         EXPECT_NE(r.err.find("--quotients"), std::string::npos) << way << ": " << r.err;
-        if (way != "''") EXPECT_NE(r.err.find("«" + way + "»"), std::string::npos) << r.err;
+        if (way != "''") {
+            EXPECT_NE(r.err.find("«" + way + "»"), std::string::npos) << r.err;
+        }
     }
 }
 

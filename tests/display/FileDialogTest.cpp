@@ -135,10 +135,12 @@ TEST_F(FileDialogTest, EachShowingStartsWithNothingChosen) {
     WhenDialogOpens([](QFileDialog& d) {
         QTest::qWait(300);  // the folder's list is read in a thread
         EXPECT_EQ(d.findChild<QLineEdit*>("fileNameEdit")->text(), "");
-        for (QAbstractItemView* view : d.findChildren<QAbstractItemView*>())
-            if (view->selectionModel())
+        for (QAbstractItemView* view : d.findChildren<QAbstractItemView*>()) {
+            if (view->selectionModel()) {
                 EXPECT_FALSE(view->selectionModel()->hasSelection())
                     << view->objectName().toStdString();
+            }
+        }
         QTest::keyClick(&d, Qt::Key_Escape);
     });
     files.ShowOpen();
