@@ -32,14 +32,6 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-Names EntriesOf(const std::string& folder) {
-    Names names;
-    for (const auto& e : std::filesystem::directory_iterator(folder))
-        names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 // Pixels compared as colours, whatever format each file stores them in.
 QImage Pixels(const std::string& path) {
     return QImage(QString::fromStdString(path)).convertToFormat(QImage::Format_RGB32);

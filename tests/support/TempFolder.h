@@ -8,6 +8,15 @@
 #include <string>
 #include <vector>
 
+/// Names in folder, sorted.
+inline std::vector<std::string> EntriesOf(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(folder))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 class TempFolder {
   public:
     TempFolder() {
@@ -22,13 +31,7 @@ class TempFolder {
         return name.empty() ? root_.string() : (root_ / name).string();
     }
     /// Names in the folder, sorted.
-    std::vector<std::string> entries() const {
-        std::vector<std::string> names;
-        for (const auto& e : std::filesystem::directory_iterator(root_))
-            names.push_back(e.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+    std::vector<std::string> entries() const { return EntriesOf(path()); }
 
   private:
     std::filesystem::path root_;
