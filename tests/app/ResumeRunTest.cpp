@@ -1,10 +1,12 @@
 // Long runs as a user runs them: a run of K + M ticks against K ticks resumed for M, file
 // for file; a fault that comes back at its step; restart files refused with their reasons;
-// and clouds told apart by their seeds.
+// a run killed at any moment, which goes on from its newest restart file; and clouds told
+// apart by their seeds.
 #include <gtest/gtest.h>
 
 #include <zlib.h>
 
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -100,6 +102,71 @@ TEST(ResumeRun, TheDefaultCloudResumedIsTheWholeRunFileForFile) {
 TEST(ResumeRun, MovingStarsResumedAreTheWholeRunFileForFile) {
     ExpectSplitRunIsTheWholeRun("moving", " --threads 1");
     ExpectSplitRunIsTheWholeRun("moving", " --threads 2");
+}
+
+namespace {
+
+std::string StepFilePath(const std::string& folder, int step, const char* extension) {
+    char name[32];
+    std::snprintf(name, sizeof name, "/step-%06d%s", step, extension);
+    return folder + name;
+}
+
+struct StepsOnDisk {
+    std::vector<int> checkpoints, restartFiles;
+};
+
+// The steps of the checkpoints and restart files in folder, in order; the hidden named
+// temporaries a killed writer may leave, which the next run clears, are not counted.
+StepsOnDisk StepsIn(const std::string& folder) {
+    StepsOnDisk steps;
+    for (const std::string& name : EntriesOf(folder)) {
+        if (name.front() == '.') continue;
+        const int step = std::stoi(name.substr(std::strlen("step-")));
+        (name.ends_with(".kvxr") ? steps.restartFiles : steps.checkpoints).push_back(step);
+    }
+    return steps;
+}
+
+}  // namespace
+
+// A run killed at any moment leaves the checkpoints of its first K-th steps and no others,
+// each whole, each restart file beside its checkpoint (only the newest checkpoint may still
+// lack its own), and the newest restart file goes on to the uninterrupted run's end.
+TEST(ResumeRun, AKilledRunLeavesItsFirstCheckpointsWholeAndGoesOnFromTheNewest) {
+    constexpr int kSteps = 4000, kEvery = 3;
+    TempFolder f;
+    ASSERT_EQ(RunRunner(f, "--steps 4000 --save whole.kvx").status, 0);
+    int resumed = 0;
+    for (const double after : {0.05, 0.1, 0.2, 0.3, 0.5, 0.8}) {
+        SCOPED_TRACE("killed after " + std::to_string(after) + " s");
+        const std::string folder = f.path("c" + std::to_string(after));
+        const RunResult killed =
+            RunRunner(f, "--steps 4000 --every 3 --checkpoints '" + folder + "'", "out.txt",
+                      WithinSeconds(after));
+        if (killed.status == 0 || !fs::exists(folder)) continue;  // ended before, or began after
+        ASSERT_EQ(killed.status, kKilledAtTheBound);
+        const StepsOnDisk steps = StepsIn(folder);
+        for (std::size_t k = 0; k < steps.checkpoints.size(); ++k)
+            EXPECT_EQ(steps.checkpoints[k], kEvery * static_cast<int>(k + 1));
+        EXPECT_LE(steps.restartFiles.size(), steps.checkpoints.size());
+        EXPECT_GE(steps.restartFiles.size() + 1, steps.checkpoints.size());
+        for (std::size_t k = 0; k < steps.restartFiles.size(); ++k)
+            EXPECT_EQ(steps.restartFiles[k], steps.checkpoints[k]);
+        for (const int step : steps.checkpoints) {
+            Store read;
+            EXPECT_NO_THROW(ReadSnapshot(StepFilePath(folder, step, ".kvx"), read)) << step;
+        }
+        if (steps.restartFiles.empty()) continue;
+        const int last = steps.restartFiles.back();
+        const RunResult rest =
+            RunRunner(f, "--resume '" + StepFilePath(folder, last, ".kvxr") + "' --steps " +
+                             std::to_string(kSteps - last) + " --save resumed.kvx");
+        ASSERT_EQ(rest.status, 0) << rest.err;
+        EXPECT_EQ(ReadAll(f.path("resumed.kvx")), ReadAll(f.path("whole.kvx")));
+        ++resumed;
+    }
+    EXPECT_GE(resumed, 2) << "too few kills came in the middle of the run to prove anything";
 }
 
 TEST(ResumeRun, AResumedRunFaultsAtTheSameStepAndAResumeFromTheFaultFaultsAgain) {

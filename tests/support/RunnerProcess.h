@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <initializer_list>
@@ -39,8 +40,10 @@ constexpr int kKilledAtTheBound = 128 + 9;
 
 /// A prefix that kills a run still going after seconds, so that a run that would wait for
 /// good fails its test instead of stopping the whole suite.
-inline std::string WithinSeconds(int seconds) {
-    return "timeout -s KILL " + std::to_string(seconds) + " ";
+inline std::string WithinSeconds(double seconds) {
+    char prefix[64];
+    std::snprintf(prefix, sizeof prefix, "timeout -s KILL %g ", seconds);
+    return prefix;
 }
 
 /// A prefix that runs the runner as the user nobody, without supplementary groups; it needs
