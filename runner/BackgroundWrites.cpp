@@ -125,7 +125,12 @@ void BackgroundWrites::NameInTurn(Lock& lock) {
         const std::uint64_t first = nextToName_;
         nextToName_ += group.size();
         lock.unlock();
-        const AtomicFileWriter::GroupsCommitted done = CommitInOrder(group);
+        AtomicFileWriter::GroupsCommitted done;
+        try {
+            done = CommitInOrder(group);
+        } catch (...) {  // out of memory: reported as the group's failure, not a crash
+            done.failure = std::current_exception();
+        }
         group.clear();  // the files not committed are removed
         lock.lock();
         if (done.failure) Failed(first + done.groups, done.failure);
