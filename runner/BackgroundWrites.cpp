@@ -111,27 +111,27 @@ AtomicFileWriter::GroupsCommitted CommitInOrder(const std::vector<Write>& writes
 
 }  // namespace
 
-// Names the prepared writes from the next in turn on, in groups, until the next is not
+// Names the prepared writes from the next in turn on, together, until the next is not
 // prepared yet. One thread at a time does this; the others go on preparing meanwhile, and
-// the writes they finish during a group's flushes form the next group.
+// the writes they finish during one commit's flushes are named together by the next.
 void BackgroundWrites::NameInTurn(Lock& lock) {
     naming_ = true;
     while (!prepared_.empty() && prepared_.begin()->first == nextToName_) {
-        std::vector<Write> group;
+        std::vector<Write> ready;  // the writes in turn, each one group of files
         for (auto it = prepared_.begin();
-             it != prepared_.end() && it->first == nextToName_ + group.size();
+             it != prepared_.end() && it->first == nextToName_ + ready.size();
              it = prepared_.erase(it))
-            group.emplace_back(it->first, std::move(it->second));
+            ready.emplace_back(it->first, std::move(it->second));
         const std::uint64_t first = nextToName_;
-        nextToName_ += group.size();
+        nextToName_ += ready.size();
         lock.unlock();
         AtomicFileWriter::GroupsCommitted done;
         try {
-            done = CommitInOrder(group);
-        } catch (...) {  // out of memory: reported as the group's failure, not a crash
+            done = CommitInOrder(ready);
+        } catch (...) {  // out of memory: reported as a failure of these writes, not a crash
             done.failure = std::current_exception();
         }
-        group.clear();  // the files not committed are removed
+        ready.clear();  // the files not committed are removed
         lock.lock();
         if (done.failure) Failed(first + done.groups, done.failure);
         room_.notify_all();
