@@ -1,7 +1,8 @@
 // Non-modal showing of a window that is created on first use: creation runs its load step
-// before it is first displayed; an open window is only brought to the front. A window the
-// user has closed is discarded and created afresh at the next showing. A showing activates
-// the window unless asked to leave the keyboard where it is.
+// before it is first displayed; an open window is only brought to the front, and back from
+// the minimised state if the user had minimised it. A window the user has closed is
+// discarded and created afresh at the next showing. A showing activates the window unless
+// asked to leave the keyboard where it is.
 #pragma once
 
 #include <QPointer>
@@ -32,6 +33,8 @@ class FormSlot {
         // Read when the window is mapped: the window manager is told not to focus it.
         form_->setAttribute(Qt::WA_ShowWithoutActivating, activation == KeepFocus);
         form_->show();
+        // A minimised window counts as shown: show() leaves it minimised, out of sight.
+        form_->setWindowState(form_->windowState() & ~Qt::WindowMinimized);
         form_->raise();
         if (activation == Activate) form_->activateWindow();
         return *form_;

@@ -8,7 +8,8 @@
 # file dialog and message box the main window's shortcuts work again, with no window focused
 # from here in between (the files they write tell); the chooser's options by the arrow keys;
 # Ctrl+P, and Ctrl+X, which writes the settings. Under the window manager the main window
-# keeps its size, and two more runs end by the close box and by Alt+F4, writing no settings.
+# keeps its size, it ticks on while minimised, Ctrl+C brings back a minimised chooser, and
+# two more runs end by the close box and by Alt+F4, writing no settings.
 # Usage: WindowEndToEnd.sh [--window-manager] path/to/kvorax
 # With KVORAX_SCREENSHOTS set to a folder, screenshots of the screen are kept there.
 set -euo pipefail
@@ -262,6 +263,31 @@ check_fixed_size() {
     [ "$after" = "$before" ] || fail "the main window went from $before to $after"
 }
 
+# The window manager's minimise: the main window's timer goes on while it is minimised, and
+# Ctrl+C brings a minimised chooser back, with the keyboard.
+iconic() { xprop -id "$1" WM_STATE 2>/dev/null | grep -q 'state: Iconic'; }
+normal() { xprop -id "$1" WM_STATE 2>/dev/null | grep -q 'state: Normal'; }
+step() { xdotool getwindowname "$main" | awk '{print $2}'; }
+steps_beyond() { [ "$(step)" -gt "$1" ]; }
+check_minimise() {
+    local before
+    xdotool windowminimize "$main"
+    wait_for 10 iconic "$main" || fail "the main window was not minimised"
+    before=$(step)
+    wait_for 10 steps_beyond "$before" ||
+        fail "the steps stopped at $before while the main window was minimised"
+    xdotool windowactivate "$main"
+    wait_for 10 normal "$main" || fail "the main window did not come back"
+    wait_for 10 focused "Кворакс *шаг" || fail "the restored main window does not have the keyboard"
+    xdotool windowminimize "$chooser"
+    wait_for 10 iconic "$chooser" || fail "the plane chooser was not minimised"
+    wait_for 10 focused "Кворакс *шаг" || fail "the main window does not have the keyboard"
+    xdotool key ctrl+c
+    wait_for 10 normal "$chooser" || fail "Ctrl+C left the minimised plane chooser out of sight"
+    wait_for 10 focused "Выберите плоскость!" || fail "Ctrl+C did not give the chooser the keyboard"
+    screenshot chooser-restored
+}
+
 launch 1
 wait_for 10 focused "Кворакс *шаг" || fail "the main window does not have the keyboard after OK"
 check_chooser_beside
@@ -273,6 +299,7 @@ xdotool key ctrl+p
 wait_for 10 test -s Noname00.wmf || fail "Ctrl+P wrote no Noname00.wmf"
 [ "$(head -c 2 Noname00.wmf)" = "BM" ] || fail "Noname00.wmf is not a bitmap"
 [ -z "$managed_by" ] || check_fixed_size
+[ -z "$managed_by" ] || check_minimise
 xdotool windowfocus --sync "$main"
 xdotool key ctrl+x
 ended Ctrl+X

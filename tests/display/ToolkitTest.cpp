@@ -101,6 +101,23 @@ TEST_F(ToolkitTest, WindowIsLoadedOnceBeforeItsFirstShowing) {
     EXPECT_EQ(log, std::vector<std::string>{"load"});
 }
 
+// A window the user has minimised is still open: showing it brings it back into sight,
+// the same window, without another load.
+TEST_F(ToolkitTest, ShowingAMinimisedWindowRestoresIt) {
+    std::vector<std::string> log;
+    toolkit::FormSlot<LoadingForm> slot([&] { return new LoadingForm(log); });
+    LoadingForm& window = slot.Show();
+    window.setWindowState(Qt::WindowMinimized);
+    ASSERT_TRUE(window.isMinimized());
+    EXPECT_EQ(&slot.Show(toolkit::FormSlot<LoadingForm>::KeepFocus), &window);
+    EXPECT_FALSE(window.isMinimized());
+    window.showMinimized();
+    slot.Show();
+    EXPECT_FALSE(window.isMinimized());
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(log, std::vector<std::string>{"load"});
+}
+
 TEST_F(ToolkitTest, WindowThatDeletesItselfOnCloseIsCreatedAndLoadedAgain) {
     std::vector<std::string> log;
     toolkit::FormSlot<LoadingForm> slot([&] {
