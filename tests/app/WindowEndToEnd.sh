@@ -8,8 +8,9 @@
 # file dialog and message box the main window's shortcuts work again, with no window focused
 # from here in between (the files they write tell); the chooser's options by the arrow keys;
 # Ctrl+P, and Ctrl+X, which writes the settings. Under the window manager the main window
-# keeps its size, it ticks on while minimised, Ctrl+C brings back a minimised chooser, and
-# two more runs end by the close box and by Alt+F4, writing no settings.
+# keeps its size, it ticks on while minimised, Ctrl+C brings back a minimised chooser,
+# Alt+F4 closes the chooser alone, and two more runs end by the close box and by Alt+F4,
+# writing no settings.
 # Usage: WindowEndToEnd.sh [--window-manager] path/to/kvorax
 # With KVORAX_SCREENSHOTS set to a folder, screenshots of the screen are kept there.
 set -euo pipefail
@@ -288,6 +289,21 @@ check_minimise() {
     screenshot chooser-restored
 }
 
+# Alt+F4 on the chooser closes the chooser alone: the main window ticks on with the keyboard,
+# and Ctrl+C makes the chooser anew on the plane chosen before.
+check_chooser_closed() {
+    local before
+    xdotool key alt+F4
+    wait_for 10 gone "Выберите плоскость!" || fail "Alt+F4 did not close the plane chooser"
+    kill -0 "$program" 2>/dev/null || fail "closing the plane chooser ended the program"
+    wait_for 10 focused "Кворакс *шаг" || fail "the main window does not have the keyboard"
+    before=$(step)
+    wait_for 10 steps_beyond "$before" || fail "the steps stopped at $before without the chooser"
+    open_with "Выберите плоскость!" ctrl+c
+    chooser=$(window "Выберите плоскость!")
+    wait_for 5 marks_are "-x-" || fail "the chooser came back with the marks $(chooser_marks)"
+}
+
 launch 1
 wait_for 10 focused "Кворакс *шаг" || fail "the main window does not have the keyboard after OK"
 check_chooser_beside
@@ -298,8 +314,11 @@ xdotool windowfocus --sync "$main"  # without a window manager nothing else can
 xdotool key ctrl+p
 wait_for 10 test -s Noname00.wmf || fail "Ctrl+P wrote no Noname00.wmf"
 [ "$(head -c 2 Noname00.wmf)" = "BM" ] || fail "Noname00.wmf is not a bitmap"
-[ -z "$managed_by" ] || check_fixed_size
-[ -z "$managed_by" ] || check_minimise
+if [ -n "$managed_by" ]; then
+    check_fixed_size
+    check_minimise
+    check_chooser_closed
+fi
 xdotool windowfocus --sync "$main"
 xdotool key ctrl+x
 ended Ctrl+X
