@@ -70,12 +70,10 @@ void PeriodicOutputs::AfterFault(std::int64_t step, const RunState& run) {
 
 namespace {
 
-BackgroundWrites::Files FileOf(const std::string& path, const Bytes& bytes, Durability durability) {
-    auto writer = std::make_unique<AtomicFileWriter>(path, durability, Leftovers::FolderCleared);
-    writer->Write(bytes.data(), bytes.size());
-    BackgroundWrites::Files files;
-    files.push_back(std::move(writer));
-    return files;
+void AddFile(BackgroundWrites::Files& files, const std::string& path, const Bytes& bytes,
+             Durability durability) {
+    files.push_back(std::make_unique<AtomicFileWriter>(path, durability, Leftovers::FolderCleared));
+    files.back()->Write(bytes.data(), bytes.size());
 }
 
 // A checkpoint and its restart file as one write, both or neither. The restart file takes its
@@ -86,9 +84,9 @@ BackgroundWrites::Files FileOf(const std::string& path, const Bytes& bytes, Dura
 // either name, cannot make a restart file that --resume would read wrongly.
 BackgroundWrites::Files CheckpointFiles(const std::string& snapshotPath, const Bytes& snapshot,
                                         const std::string& restartPath, const Bytes& restart) {
-    BackgroundWrites::Files files = FileOf(snapshotPath, snapshot, Durability::OnCommit);
-    BackgroundWrites::Files restartFile = FileOf(restartPath, restart, Durability::OnCommit);
-    files.push_back(std::move(restartFile.front()));
+    BackgroundWrites::Files files;
+    AddFile(files, snapshotPath, snapshot, Durability::OnCommit);
+    AddFile(files, restartPath, restart, Durability::OnCommit);
     return files;
 }
 
@@ -103,7 +101,9 @@ void PeriodicOutputs::Write(std::int64_t step, const Store& store, const Picture
         // Frames reach the disk together at the end of the run; a checkpoint, which a run
         // broken by a power cut would go on from, at once.
         writes_->Post([path = StepFileName(frames_, "frame-", step, ".png"), frame] {
-            return FileOf(path, EncodePicturePng(path, frame), Durability::AtTheEnd);
+            BackgroundWrites::Files files;
+            AddFile(files, path, EncodePicturePng(path, frame), Durability::AtTheEnd);
+            return files;
         });
     }
     if (!checkpoints_.empty()) {

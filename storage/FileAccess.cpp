@@ -266,18 +266,13 @@ void AtomicFileWriter::FlushShared(std::span<AtomicFileWriter* const> writers) {
     std::vector<AtomicFileWriter*> pending;
     for (AtomicFileWriter* writer : writers)
         if (writer->NeedsFlush()) pending.push_back(writer);
-    if (!SharedFlush(pending)) return;
+    if (pending.size() < 2 || !SharedFlushReportsErrors()) return;
+    AtomicFileWriter& first = *pending.front();
+    for (const AtomicFileWriter* writer : pending)
+        if (!OnOneFileSystem(first.fd_.get(), writer->fd_.get())) return;
+    if (first.steps_.SyncFileSystem(first.fd_.get()) != 0) return;
     for (AtomicFileWriter* writer : pending)
         writer->synced_ = true;
-}
-
-// True when one flush of their file system put all of pending on the disk.
-bool AtomicFileWriter::SharedFlush(std::span<AtomicFileWriter* const> pending) {
-    if (pending.size() < 2 || !SharedFlushReportsErrors()) return false;
-    AtomicFileWriter& first = *pending.front();
-    for (const AtomicFileWriter* writer : pending.subspan(1))
-        if (!OnOneFileSystem(first.fd_.get(), writer->fd_.get())) return false;
-    return first.steps_.SyncFileSystem(first.fd_.get()) == 0;
 }
 
 void AtomicFileWriter::Commit() {

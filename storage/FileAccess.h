@@ -61,10 +61,6 @@ class AtomicFileWriter {
     /// Appends bytes. Throws FileError.
     void Write(const void* data, std::size_t size);
     void Write(const std::string& text) { Write(text.data(), text.size()); }
-    /// Flushes what is written so far to the disk now (with Durability::OnCommit), so that
-    /// a Commit that follows without more writes only names the file: the slow part of a
-    /// write can run before the caller decides whether it is committed. Throws FileError.
-    void Sync();
     /// Flushes the file to the disk, puts it in place of the target and flushes the
     /// folder. On a failure the previous file is restored where the system allows it.
     /// Throws FileError.
@@ -92,9 +88,9 @@ class AtomicFileWriter {
     static GroupsCommitted CommitGroups(std::span<const Group> groups);
 
   private:
+    void Sync();  // this file's own flush, unless a shared one did it
     bool NeedsFlush() const;
     static void FlushShared(std::span<AtomicFileWriter* const> writers);
-    static bool SharedFlush(std::span<AtomicFileWriter* const> pending);
     static void NameGroup(Group group);
     static void FlushFolders(std::span<const Group> named, GroupsCommitted& done);
     bool OpenInPlace();

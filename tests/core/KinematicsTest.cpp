@@ -21,10 +21,15 @@ TEST(Kinematics, NoFileFusesAProductIntoASum) {
     // cannot fold: a fused multiply-add would give -2^-60 instead of 0.
     EXPECT_EQ(ContractionProbeReference(), 0.0) << "plain loop";
     EXPECT_EQ(ContractionProbeScalar(), 0.0) << "plain kernel";
-    if (CpuSupports(SimdWidth::Avx2)) EXPECT_EQ(ContractionProbeAvx2(), 0.0) << "avx2";
-    if (CpuSupports(SimdWidth::Avx2) && CpuSupportsFusedMultiplyAdd())
+    if (CpuSupports(SimdWidth::Avx2)) {
+        EXPECT_EQ(ContractionProbeAvx2(), 0.0) << "avx2";
+    }
+    if (CpuSupports(SimdWidth::Avx2) && CpuSupportsFusedMultiplyAdd()) {
         EXPECT_EQ(ContractionProbeAvx2Corrected(), 0.0) << "avx2 with fma";
-    if (CpuSupports(SimdWidth::Avx512)) EXPECT_EQ(ContractionProbeAvx512(), 0.0) << "avx512";
+    }
+    if (CpuSupports(SimdWidth::Avx512)) {
+        EXPECT_EQ(ContractionProbeAvx512(), 0.0) << "avx512";
+    }
 }
 
 TEST(Kinematics, FaultsAreFoundAtTheFailingOperation) {

@@ -14,6 +14,7 @@
 #include <fstream>
 #include <latch>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <thread>
 
@@ -42,6 +43,20 @@ bool HasWhite(const QImage& image) {
         for (int x = 0; x < image.width(); ++x)
             if (image.pixel(x, y) == qRgb(255, 255, 255)) return true;
     return false;
+}
+
+// Finish reports the failed file of the lowest step and, when given, how many others failed.
+void ExpectFinishFails(PeriodicOutputs& outputs, const std::string& file,
+                       std::optional<int> othersFailed = std::nullopt) {
+    try {
+        outputs.Finish();
+        ADD_FAILURE() << "the failed write was not reported";
+    } catch (const PeriodicWriteError& failure) {
+        EXPECT_NE(failure.first().path().find(file), std::string::npos) << failure.first().path();
+        if (othersFailed) {
+            EXPECT_EQ(failure.othersFailed(), *othersFailed);
+        }
+    }
 }
 
 }  // namespace
@@ -169,13 +184,7 @@ TEST(PeriodicOutputs, NothingIsWrittenAfterAWriteFails) {
     PeriodicOutputs outputs(f.path("f"), "", 10);
     outputs.AfterTick(10, false, run);
     outputs.AfterTick(20, false, run);
-    try {
-        outputs.Finish();
-        ADD_FAILURE() << "the failed write was not reported";
-    } catch (const PeriodicWriteError& failure) {
-        EXPECT_NE(failure.first().path().find("frame-000020.png"), std::string::npos)
-            << failure.first().path();
-    }
+    ExpectFinishFails(outputs, "frame-000020.png");
     EXPECT_TRUE(outputs.failed());
     outputs.AfterTick(30, true, run);
     EXPECT_THROW(outputs.Finish(), PeriodicWriteError);
@@ -204,14 +213,7 @@ TEST(PeriodicOutputs, ARestartFileThatFailsTakesItsCheckpointWithItAndNothingAft
             PeriodicOutputs outputs("", f.path("c"), 10);
             for (int step = 10; step <= 40; step += 10)
                 outputs.AfterTick(step, step == 40, run);
-            try {
-                outputs.Finish();
-                ADD_FAILURE() << "the failed write was not reported";
-            } catch (const PeriodicWriteError& failure) {
-                EXPECT_NE(failure.first().path().find("step-000020.kvxr"), std::string::npos)
-                    << failure.first().path();
-                EXPECT_EQ(failure.othersFailed(), 0);
-            }
+            ExpectFinishFails(outputs, "step-000020.kvxr", 0);
         }
         SetWriteFaultForTesting(nullptr);
         EXPECT_EQ(EntriesOf(f.path("c")), (Names{"step-000010.kvx", "step-000010.kvxr"}));
@@ -369,14 +371,7 @@ TEST(PeriodicOutputs, AFullDiskLeavesTheFilesBeforeTheFirstFailedOneAndNoneAfter
         PeriodicOutputs outputs(f.path("f"), "", 1);
         for (int step = 1; step <= 6; ++step)
             outputs.AfterTick(step, step == 6, run);
-        try {
-            outputs.Finish();
-            ADD_FAILURE() << "the failed writes were not reported";
-        } catch (const PeriodicWriteError& failure) {
-            EXPECT_NE(failure.first().path().find("frame-000003.png"), std::string::npos)
-                << failure.first().path();
-            EXPECT_EQ(failure.othersFailed(), 1);
-        }
+        ExpectFinishFails(outputs, "frame-000003.png", 1);
     }
     SetWriteFaultForTesting(nullptr);
     EXPECT_EQ(EntriesOf(f.path("f")), (Names{"frame-000001.png", "frame-000002.png"}));

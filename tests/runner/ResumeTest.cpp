@@ -72,8 +72,9 @@ void ExpectResumedRunIsTheSame(const StartTexts& texts, std::uint32_t seed, int 
         ASSERT_EQ(whole.RestartBytes(), resumed.RestartBytes()) << a.step;
     }
     EXPECT_EQ(whole.store.StepCount, K + M);
-    if (texts.TextIM != StartTexts().TextIM)
+    if (texts.TextIM != StartTexts().TextIM) {
         EXPECT_FALSE(SameImage(atK, whole.picture.Image())) << "the stars did not move";
+    }
 }
 
 }  // namespace

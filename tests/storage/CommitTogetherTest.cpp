@@ -261,20 +261,15 @@ TEST(CommitTogether, AWriterOfAFolderAlreadyClearedLeavesItsLeftoversUnlessALink
     WriteFileAtomically(folder.path("a.kvx"), "new", 3, Durability::OnCommit);
     EXPECT_FALSE(std::filesystem::exists(here));  // the default clears them
     WriteAll(here, "left by a killed writer");
-    {
-        AtomicFileWriter writer(folder.path("a.kvx"), Durability::OnCommit,
-                                Leftovers::FolderCleared);
-        writer.Write("newer");
+    auto writeInClearedFolder = [&](const std::string& name, const std::string& content) {
+        AtomicFileWriter writer(folder.path(name), Durability::OnCommit, Leftovers::FolderCleared);
+        writer.Write(content);
         writer.Commit();
-    }
+    };
+    writeInClearedFolder("a.kvx", "newer");
     EXPECT_TRUE(std::filesystem::exists(here));
     EXPECT_EQ(ReadAll(folder.path("a.kvx")), "newer");
-    {
-        AtomicFileWriter writer(folder.path("b.kvx"), Durability::OnCommit,
-                                Leftovers::FolderCleared);
-        writer.Write("through the link");
-        writer.Commit();
-    }
+    writeInClearedFolder("b.kvx", "through the link");
     EXPECT_FALSE(std::filesystem::exists(there));
     EXPECT_EQ(ReadAll(folder.path("other/b.kvx")), "through the link");
 }
